@@ -1,0 +1,44 @@
+#include "movie_table.h"
+
+#include "../runtime/helpers.h"
+
+BOOL read_movie_table(HANDLE file, MovieTable *table) {
+  return seek_file(file, MOVIE_TABLE_OFFSET) &&
+         read_file(file, table, sizeof *table);
+}
+
+BOOL write_movie_table(HANDLE file, const MovieTable *table) {
+  return seek_file(file, MOVIE_TABLE_OFFSET) &&
+         write_file(file, table, sizeof *table);
+}
+
+void read_clip_name(HANDLE file, const MovieRecord *record,
+                    char name[MOVIE_NAME_READ_SIZE]) {
+  // Cleared first so that a short or failed read shows no earlier name.
+  for (int i = 0; i < MOVIE_NAME_READ_SIZE; ++i) name[i] = '\0';
+  if (seek_file(file, MOVIE_NAME_BASE + record->name_offset))
+    read_file(file, name, MOVIE_NAME_READ_SIZE);
+  name[MOVIE_NAME_READ_SIZE - 1] = '\0';
+}
+
+void make_display_name(char name[MOVIE_NAME_READ_SIZE]) {
+  // The base name moves down over its own directory part, so copy upward
+  // by hand: lstrcpyA does not promise to handle an overlap.
+  const char *base = path_basename(name);
+  int i = 0;
+  do {
+    name[i] = base[i];
+  } while (base[i++] != '\0');
+
+  int length = lstrlenA(name);
+  if (length < 3) return;
+  name[length - 3] = 'd';
+  name[length - 2] = 'a';
+  name[length - 1] = 't';
+}
+
+DWORD frames_from_code(WORD code) { return static_cast<DWORD>(code) * 2 + 10; }
+
+WORD code_from_frames(DWORD frames) {
+  return static_cast<WORD>(frames / 2 - 5);
+}

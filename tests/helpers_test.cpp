@@ -1,0 +1,125 @@
+#include "../src/runtime/helpers.h"
+
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "../tools/sample_game.h"
+#include "scratch_dir.h"
+
+namespace {
+
+TEST(ParseDecimal, TakesPlainDigitsThatFitIn32Bits) {
+  struct {
+    const char *text;
+    DWORD value;
+  } cases[] = {
+      {"0", 0},          {"7", 7},
+      {"007", 7},        {"131080", 131080},
+      {"", 0},           {"12a", 0},
+      {"-1", 0},         {"+1", 0},
+      {" 1", 0},         {"1 ", 0},
+      {"0x10", 0},       {"1,000", 0},
+      {"4294967295", 4294967295u},
+      {"4294967296", 0}, {"4294967297", 0},  // does not wrap around to 1
+      {"00000000004294967295", 4294967295u},
+      {"99999999999999999999", 0},
+  };
+  for (auto c : cases) EXPECT_EQ(parse_decimal(c.text), c.value) << c.text;
+}
+
+TEST(PathBasename, PointsPastTheLastSeparatorOfEitherKind) {
+  struct {
+    const char *path;
+    size_t base_at;
+  } cases[] = {
+      {"C:\\dir\\tool.exe", 7}, {"dir/sub\\tool", 8}, {"dir\\sub/tool", 8},
+      {"dir\\", 4},             {"tool", 0},          {"", 0},
+      {"/", 1},
+  };
+  for (auto c : cases)
+    EXPECT_EQ(path_basename(c.path), c.path + c.base_at) << c.path;
+}
+
+class OpenFile : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  std::string path = dir.path() + "/file";
+
+  void SetUp() override { ASSERT_TRUE(write_bytes(path, {1, 2, 3})); }
+
+  // What a handle opened with the mode allows: reading, writing.
+  void expect_access(const char *mode, bool can_read, bool can_write) {
+    HANDLE f = open_file(path.c_str(), mode);
+    ASSERT_NE(f, nullptr) << mode;
+    char byte = 0;
+    EXPECT_EQ(read_file(f, &byte, 1) != 0, can_read) << mode;
+    EXPECT_EQ(write_file(f, "w", 1) != 0, can_write) << mode;
+    close_file(f);
+  }
+};
+
+TEST_F(OpenFile, ModeCharactersChooseTheAccess) {
+  expect_access("rb", true, false);
+  expect_access("rb+", true, true);
+  expect_access("+", false, true);
+  expect_access("b", false, false);  // no access asked for, none given
+  expect_access("", false, false);
+}
+
+TEST_F(OpenFile, OnlyWCreatesOrTruncates) {
+  std::string missing = dir.path() + "/missing";
+  EXPECT_EQ(open_file(missing.c_str(), "rb+"), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(missing));
+
+  HANDLE f = open_file(path.c_str(), "rb+");
+  ASSERT_NE(f, nullptr);
+  close_file(f);
+  EXPECT_EQ(std::filesystem::file_size(path), 3u);
+
+  for (const std::string &name : {path, missing}) {
+    f = open_file(name.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << name;
+    close_file(f);
+    EXPECT_EQ(std::filesystem::file_size(name), 0u) << name;
+  }
+}
+
+TEST_F(OpenFile, FailsOnADirectoryOrAFileHeldElsewhere) {
+  EXPECT_EQ(open_file(dir.path().c_str(), "rb+"), nullptr);
+  EXPECT_EQ(open_file(dir.path().c_str(), "rb"), nullptr);
+
+  HANDLE first = open_file(path.c_str(), "rb+");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(open_file(path.c_str(), "rb"), nullptr);  // no sharing either way
+  close_file(first);
+
+  int other = ::open(path.c_str(), O_RDONLY);  // as another program would
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(open_file(path.c_str(), "rb+"), nullptr);
+  ::close(other);
+  HANDLE again = open_file(path.c_str(), "rb+");
+  EXPECT_NE(again, nullptr);
+  close_file(again);
+}
+
+TEST_F(OpenFile, SeekAndReadReportShortTransfers) {
+  HANDLE f = open_file(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  char bytes[4] = {};
+  EXPECT_TRUE(seek_file(f, 1));
+  EXPECT_FALSE(read_file(f, bytes, 4));  // only two bytes are left
+  EXPECT_EQ(g_transferred, 2u);
+  EXPECT_EQ(bytes[0], 2);
+  EXPECT_EQ(bytes[1], 3);
+  EXPECT_TRUE(seek_file(f, 0));
+  EXPECT_TRUE(read_file(f, bytes, 3));
+  close_file(f);
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+#include "run_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void exec_child(const std::vector<std::string> &command,
+                             const std::string &cwd, long file_size_limit,
+                             int out, int err) {
+  dup2(out, STDOUT_FILENO);
+  dup2(err, STDERR_FILENO);
+  int null_in = open("/dev/null", O_RDONLY);
+  dup2(null_in, STDIN_FILENO);
+  if (chdir(cwd.c_str()) != 0) _exit(127);
+  if (file_size_limit >= 0) {
+    rlimit limit = {static_cast<rlim_t>(file_size_limit),
+                    static_cast<rlim_t>(file_size_limit)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, SIG_IGN);  // the write fails instead, as on Windows
+  }
+  std::vector<char *> argv;
+  for (const std::string &word : command)
+    argv.push_back(const_cast<char *>(word.c_str()));
+  argv.push_back(nullptr);
+  execv(argv[0], argv.data());
+  _exit(127);
+}
+
+}  // namespace
+
+RunResult run_process(const std::vector<std::string> &command,
+                      const std::string &cwd, long file_size_limit) {
+  RunResult result;
+  int out[2], err[2];
+  if (command.empty() || pipe2(out, O_CLOEXEC) != 0 ||
+      pipe2(err, O_CLOEXEC) != 0)
+    return result;
+  pid_t pid = fork();
+  if (pid == 0) exec_child(command, cwd, file_size_limit, out[1], err[1]);
+  close(out[1]);
+  close(err[1]);
+
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  std::string *sinks[2] = {&result.out, &result.err};
+  int open_pipes = 2;
+  while (open_pipes > 0 && poll(fds, 2, -1) > 0) {
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buffer[4096];
+      ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+      if (n > 0) {
+        sinks[i]->append(buffer, static_cast<size_t>(n));
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open_pipes;
+      }
+    }
+  }
+  int wait_status = 0;
+  if (pid > 0 && waitpid(pid, &wait_status, 0) == pid &&
+      WIFEXITED(wait_status))
+    result.status = WEXITSTATUS(wait_status);
+  return result;
+}

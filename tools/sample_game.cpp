@@ -1,0 +1,47 @@
+#include "sample_game.h"
+
+#include <cstring>
+#include <fstream>
+
+#include "../src/patcher/movie_table.h"
+
+const SampleClip SAMPLE_CLIPS[14] = {
+    {0x1000, "FMV\\INTRO.SMK", 145},
+    {0x1040, "FMV\\CLIP02.SMK", 95},
+    {0x1080, "fmv/clip03.smk", 40},
+    {0x10C0, "films\\clip07.abc", 300},
+    {0x1100, "movie01", 1},
+    {0x1140, "a/b\\c.xyz", 0},
+    {0x1180, "data\\movies\\a_very_long_clip_name_here.smk", 65535},
+    {0x1200, "FMV\\AB", 20},
+    {0x1240, "FMV\\", 70},
+    {0x1280, "FMV\\ENDING.SMK", 500},
+    {0x12C0, "FMV/CREDITS.SMK", 245},
+    {0x1300, "FMV\\BOSS.SMK", 1000},
+    {0x1340, "FMV\\OUTRO.SMK", 250},
+    {0x1380, "FMV\\SECRET.SMK", 12},
+};
+
+std::vector<uint8_t> sample_game_image() {
+  std::vector<uint8_t> image(SAMPLE_GAME_SIZE);
+  for (size_t i = 0; i < image.size(); ++i)
+    image[i] = static_cast<uint8_t>(1 + (i * 131 + (i >> 8)) % 255);
+  for (int k = 0; k < 14; ++k) {
+    const SampleClip &clip = SAMPLE_CLIPS[k];
+    size_t record = MOVIE_TABLE_OFFSET + k * MOVIE_RECORD_SIZE;
+    image[record + 0] = clip.name_offset & 0xFF;
+    image[record + 1] = clip.name_offset >> 8;
+    image[record + 4] = clip.duration_code & 0xFF;
+    image[record + 5] = clip.duration_code >> 8;
+    std::memcpy(&image[MOVIE_NAME_BASE + clip.name_offset], clip.name,
+                std::strlen(clip.name) + 1);
+  }
+  return image;
+}
+
+bool write_bytes(const std::string &path, const std::vector<uint8_t> &bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out.flush());
+}
