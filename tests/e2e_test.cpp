@@ -2,10 +2,7 @@
 // console output, the exit status and the whole file afterwards. The command
 // that runs the tool follows "--" on this program's command line, so the same
 // cases run the native program and the Windows one under Wine.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -19,6 +16,7 @@
 namespace {
 
 std::vector<std::string> g_tool;  // the command that runs the tool
+std::string g_holder;  // a program that holds a file open with no sharing
 
 const char BANNER[] =
     "Dunmarrow 3 FMV duration frames limit changer\r\n"
@@ -63,6 +61,12 @@ std::string usage() {
 
 size_t code_offset(int clip) {
   return MOVIE_TABLE_OFFSET + (clip - 1) * MOVIE_RECORD_SIZE + 4;
+}
+
+std::vector<uint8_t> changed(std::vector<uint8_t> image, int clip, WORD code) {
+  image[code_offset(clip)] = code & 0xFF;
+  image[code_offset(clip) + 1] = code >> 8;
+  return image;
 }
 
 class Tool : public ::testing::Test {
@@ -119,9 +123,7 @@ TEST_F(Tool, ChangesOneClipAndNothingElse) {
   };
   for (auto &c : cases) {
     ASSERT_TRUE(write_bytes(game, image));
-    std::vector<uint8_t> expected = image;
-    expected[code_offset(c.clip)] = c.code & 0xFF;
-    expected[code_offset(c.clip) + 1] = c.code >> 8;
+    std::vector<uint8_t> expected = changed(image, c.clip, c.code);
     std::string message = "Movie #" + std::to_string(c.clip) + " length: " +
                           std::to_string(c.shown_frames) +
                           " frames [changed]\r\n\r\n";
@@ -146,6 +148,9 @@ TEST_F(Tool, RefusesBadArgumentsWithoutWriting) {
       {{"15", "250"}, CLIP_ERROR},
       {{"x", "250"}, CLIP_ERROR},
       {{"", "250"}, CLIP_ERROR},
+      {{"1 4", "250"}, CLIP_ERROR},  // one argument, quoted on Windows
+      {{"3\"", "250"}, CLIP_ERROR},
+      {{"\"3\"", "250"}, CLIP_ERROR},
       {{"-1", "250"}, CLIP_ERROR},
       {{"4294967297", "250"}, CLIP_ERROR},  // no wrap around to clip 1
       {{"1", "11"}, FRAMES_ERROR},
@@ -171,11 +176,20 @@ TEST_F(Tool, ReportsAGameFileItCanNotOpen) {
 }
 
 TEST_F(Tool, LeavesAFileHeldByAnotherProgramAlone) {
-  int holder = open(game.c_str(), O_RDONLY);
-  ASSERT_GE(holder, 0);
-  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  ASSERT_FALSE(g_holder.empty()) << "give --hold-with=PROGRAM";
+  // The holder runs the way the tool does (under Wine for the Windows one).
+  std::vector<std::string> command(g_tool.begin(), g_tool.end() - 1);
+  command.push_back(g_holder);
+  command.push_back("Dunmarrow3.exe");
+  Background holder = start_process(command, dir.path());
+  ASSERT_TRUE(wait_for_output(holder, "held"));
   expect_run({"3", "250"}, OPEN_ERROR, 1, image);
-  close(holder);
+  expect_run({}, OPEN_ERROR, 1, image);
+  EXPECT_EQ(finish_process(&holder), 0);
+  // Once it lets go, the tool gets in.
+  expect_run({"3", "250"},
+             HEADER + std::string("Movie #3 length: 250 frames [changed]\r\n\r\n"),
+             0, changed(image, 3, 120));
 }
 
 TEST_F(Tool, NeverWritesATableItCouldNotReadWhole) {
@@ -226,8 +240,11 @@ TEST_F(Tool, ReportsAWriteTheSystemRefuses) {
 int main(int argc, char **argv) {
   ::testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) != "--") continue;
+    std::string arg = argv[i];
+    if (arg.rfind("--hold-with=", 0) == 0) g_holder = arg.substr(12);
+    if (arg != "--") continue;
     g_tool.assign(argv + i + 1, argv + argc);
+    break;
   }
   return RUN_ALL_TESTS();
 }

@@ -11,11 +11,10 @@ namespace {
 
 [[noreturn]] void exec_child(const std::vector<std::string> &command,
                              const std::string &cwd, long file_size_limit,
-                             int out, int err) {
+                             int in, int out, int err) {
+  dup2(in, STDIN_FILENO);
   dup2(out, STDOUT_FILENO);
   dup2(err, STDERR_FILENO);
-  int null_in = open("/dev/null", O_RDONLY);
-  dup2(null_in, STDIN_FILENO);
   if (chdir(cwd.c_str()) != 0) _exit(127);
   if (file_size_limit >= 0) {
     rlimit limit = {static_cast<rlim_t>(file_size_limit),
@@ -40,8 +39,11 @@ RunResult run_process(const std::vector<std::string> &command,
   if (command.empty() || pipe2(out, O_CLOEXEC) != 0 ||
       pipe2(err, O_CLOEXEC) != 0)
     return result;
+  int null_in = open("/dev/null", O_RDONLY | O_CLOEXEC);
   pid_t pid = fork();
-  if (pid == 0) exec_child(command, cwd, file_size_limit, out[1], err[1]);
+  if (pid == 0)
+    exec_child(command, cwd, file_size_limit, null_in, out[1], err[1]);
+  close(null_in);
   close(out[1]);
   close(err[1]);
 
@@ -67,4 +69,45 @@ RunResult run_process(const std::vector<std::string> &command,
       WIFEXITED(wait_status))
     result.status = WEXITSTATUS(wait_status);
   return result;
+}
+
+Background start_process(const std::vector<std::string> &command,
+                         const std::string &cwd) {
+  Background program;
+  int in[2], out[2];
+  if (command.empty() || pipe2(in, O_CLOEXEC) != 0 ||
+      pipe2(out, O_CLOEXEC) != 0)
+    return program;
+  int null_err = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  pid_t pid = fork();
+  if (pid == 0) exec_child(command, cwd, -1, in[0], out[1], null_err);
+  close(null_err);
+  close(in[0]);
+  close(out[1]);
+  program.pid = pid;
+  program.in = in[1];
+  program.out = out[0];
+  return program;
+}
+
+bool wait_for_output(const Background &program, const std::string &text) {
+  std::string seen;
+  char buffer[256];
+  while (seen.find(text) == std::string::npos) {
+    ssize_t n = read(program.out, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    seen.append(buffer, static_cast<size_t>(n));
+  }
+  return true;
+}
+
+int finish_process(Background *program) {
+  close(program->in);
+  close(program->out);
+  int wait_status = 0;
+  bool exited = program->pid > 0 &&
+                waitpid(program->pid, &wait_status, 0) == program->pid &&
+                WIFEXITED(wait_status);
+  *program = Background();
+  return exited ? WEXITSTATUS(wait_status) : -1;
 }

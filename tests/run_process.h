@@ -14,3 +14,17 @@ struct RunResult {
 // of 0 or more caps the size of files it may write, in bytes.
 RunResult run_process(const std::vector<std::string> &command,
                       const std::string &cwd, long file_size_limit = -1);
+
+// A program left running: its standard input and output are pipes of ours.
+struct Background {
+  int pid = -1;
+  int in = -1;   // closing it tells the program to finish
+  int out = -1;
+};
+
+Background start_process(const std::vector<std::string> &command,
+                         const std::string &cwd);
+// Closes the program's input and waits for it; returns its exit status.
+int finish_process(Background *program);
+// Reads the program's output until it holds text; false at its end first.
+bool wait_for_output(const Background &program, const std::string &text);

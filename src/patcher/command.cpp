@@ -46,8 +46,8 @@ int change_clip(HANDLE file, MovieTable *table, const char *clip_text,
   WORD code = code_from_frames(frames);
   table->records[clip - 1].duration_code = code;
   if (!write_movie_table(file, table)) {
-    console_printf("Error: can not write the movie table to \"%s\".\n\n",
-                   TARGET_FILE_NAME);
+    console_printf("Error: can not write the movie table to \"" TARGET_FILE_NAME
+                   "\".\n\n");
     return STATUS_FAILED;
   }
   // The count as stored: an odd count was rounded down.
@@ -67,16 +67,16 @@ int patcher_main(int argc, char **argv) {
 
   HANDLE file = open_file(TARGET_FILE_NAME, "rb+");
   if (file == nullptr) {
-    console_printf("Error: can not open \"%s\" for read-write.\n\n",
-                   TARGET_FILE_NAME);
+    console_printf("Error: can not open \"" TARGET_FILE_NAME
+                   "\" for read-write.\n\n");
     return STATUS_FAILED;
   }
 
   MovieTable table;
   int status = STATUS_OK;
   if (!read_movie_table(file, &table)) {
-    console_printf("Error: can not read the movie table from \"%s\".\n\n",
-                   TARGET_FILE_NAME);
+    console_printf("Error: can not read the movie table from \"" TARGET_FILE_NAME
+                   "\".\n\n");
     status = STATUS_FAILED;
   } else {
     console_printf(" # | frames | filename\n");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <stdarg.h>
+#include <stddef.h>
 #include <stdint.h>
 
 typedef int BOOL;
@@ -14,6 +15,10 @@ typedef int32_t LONG;
 typedef LONG *PLONG;
 typedef DWORD *LPDWORD;
 typedef void *HANDLE;
+typedef HANDLE HMODULE;
+typedef HANDLE HLOCAL;
+typedef size_t SIZE_T;
+typedef unsigned int UINT;
 typedef void *LPVOID;
 typedef const void *LPCVOID;
 typedef char *LPSTR;
@@ -35,6 +40,7 @@ typedef SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
 #define FILE_BEGIN 0
 #define FILE_FLAG_SEQUENTIAL_SCAN 0x08000000u
 #define LMEM_FIXED 0
+#define MAX_PATH 260
 
 // Standard output for STD_OUTPUT_HANDLE; null for any other.
 HANDLE GetStdHandle(DWORD std_handle);
@@ -68,3 +74,10 @@ int lstrlenA(LPCSTR text);
 // "-" and "0" flags; "l" reads 32 bits, as on Windows. Writes at most 1024
 // bytes with the NUL and returns the count of characters before it.
 int wvsprintfA(LPSTR out, LPCSTR format, va_list args);
+
+// Process start-up on Windows. The native program takes its argument vector
+// from the system, so only the tests provide these, to drive the splitting.
+LPSTR GetCommandLineA();
+DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size);
+HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
+HLOCAL LocalFree(HLOCAL memory);

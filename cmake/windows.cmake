@@ -1,0 +1,46 @@
+# The Windows program: no C runtime and no C++ library, only KERNEL32 and
+# USER32, entered at program_start.
+set(CMAKE_CXX_STANDARD_LIBRARIES "")
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(FMV_ENTRY _program_start@0)  # __stdcall names are decorated on i686
+  # Win32 promises 4-byte stack alignment and nothing here needs more.
+  set(FMV_ARCH_FLAGS -mpreferred-stack-boundary=2)
+else()
+  set(FMV_ENTRY program_start)
+  set(FMV_ARCH_FLAGS)
+endif()
+
+add_executable(fmvframes
+  src/runtime/startup.cpp
+  src/runtime/command_line.cpp
+  ${FMV_TOOL_SOURCES})
+target_compile_options(fmvframes PRIVATE
+  -Os -flto ${FMV_ARCH_FLAGS} -Wall -Wextra -Werror
+  -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
+  -fno-stack-protector -mno-stack-arg-probe
+  # No memset or memcpy exists to call: keep the compiler from turning our
+  # loops into calls to them.
+  -fno-builtin -fno-tree-loop-distribute-patterns
+  -ffunction-sections -fno-ident)
+target_link_options(fmvframes PRIVATE
+  -Os -flto ${FMV_ARCH_FLAGS} -nostdlib -mconsole -s
+  -Wl,--entry=${FMV_ENTRY} -Wl,--gc-sections
+  -Wl,--dynamicbase -Wl,--nxcompat
+  -Wl,-Map=$<TARGET_FILE_DIR:fmvframes>/fmvframes.map)
+target_link_libraries(fmvframes PRIVATE kernel32 user32)
+
+install(TARGETS fmvframes RUNTIME DESTINATION .)
+configure_file(packaging/README.txt README.txt NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME fmvframes-${PROJECT_VERSION}-win32)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+include(CPack)
+
+# Test helper: holds a file open with no sharing, as the game would.
+if(BUILD_TESTING)
+  add_executable(hold_file tests/hold_file.cpp src/runtime/helpers.cpp)
+  target_link_options(hold_file PRIVATE -static)
+  target_link_libraries(hold_file PRIVATE kernel32 user32)
+endif()
