@@ -5,39 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "../src/runtime/helpers.h"
-
-namespace {
-std::vector<std::string> g_writes;
-char g_console;  // its address is the console handle
-}  // namespace
-
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD transferred,
-               LPOVERLAPPED) {
-  EXPECT_EQ(file, &g_console);
-  g_writes.emplace_back(static_cast<const char *>(buffer), count);
-  *transferred = count;
-  return TRUE;
-}
-// console_printf needs no other call; these only complete the platform.
-HANDLE CreateFileA(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
-                   HANDLE) {
-  return INVALID_HANDLE_VALUE;
-}
-DWORD SetFilePointer(HANDLE, LONG, PLONG, DWORD) {
-  return INVALID_SET_FILE_POINTER;
-}
-BOOL ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED) { return FALSE; }
-BOOL CloseHandle(HANDLE) { return FALSE; }
+#include "recording_console.h"
 
 namespace {
 
 template <typename... Args>
 std::vector<std::string> writes_of(const char *format, Args... args) {
-  g_stdout = &g_console;
-  g_writes.clear();
+  start_recording();
   EXPECT_EQ(console_printf(format, args...), 0);
-  return g_writes;
+  return g_console_writes;
 }
 
 using Writes = std::vector<std::string>;

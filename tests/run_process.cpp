@@ -33,23 +33,27 @@ namespace {
 }  // namespace
 
 RunResult run_process(const std::vector<std::string> &command,
-                      const std::string &cwd, long file_size_limit) {
+                      const std::string &cwd, const RunOptions &options) {
   RunResult result;
   int out[2], err[2];
   if (command.empty() || pipe2(out, O_CLOEXEC) != 0 ||
       pipe2(err, O_CLOEXEC) != 0)
     return result;
+  if (options.output_closed) {
+    close(out[0]);  // before the program starts: every write it makes fails
+    out[0] = -1;
+  }
   int null_in = open("/dev/null", O_RDONLY | O_CLOEXEC);
   pid_t pid = fork();
   if (pid == 0)
-    exec_child(command, cwd, file_size_limit, null_in, out[1], err[1]);
+    exec_child(command, cwd, options.file_size_limit, null_in, out[1], err[1]);
   close(null_in);
   close(out[1]);
   close(err[1]);
 
   pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
   std::string *sinks[2] = {&result.out, &result.err};
-  int open_pipes = 2;
+  int open_pipes = options.output_closed ? 1 : 2;
   while (open_pipes > 0 && poll(fds, 2, -1) > 0) {
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;

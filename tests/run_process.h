@@ -10,10 +10,14 @@ struct RunResult {
   int status = -1;  // the exit status; -1 when it did not exit by itself
 };
 
-// Runs command (program and arguments) in the folder cwd. A file_size_limit
-// of 0 or more caps the size of files it may write, in bytes.
+struct RunOptions {
+  long file_size_limit = -1;  // 0 or more: the size, in bytes, files may reach
+  bool output_closed = false;  // its output is a pipe nobody reads from
+};
+
+// Runs command (program and arguments) in the folder cwd.
 RunResult run_process(const std::vector<std::string> &command,
-                      const std::string &cwd, long file_size_limit = -1);
+                      const std::string &cwd, const RunOptions &options = {});
 
 // A program left running: its standard input and output are pipes of ours.
 struct Background {

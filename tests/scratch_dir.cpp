@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <fstream>
-#include <iterator>
 
 ScratchDir::ScratchDir() {
   std::string pattern =
@@ -17,6 +16,14 @@ ScratchDir::~ScratchDir() {
 }
 
 std::vector<uint8_t> read_bytes(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  std::vector<uint8_t> bytes;
+  std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+  if (size < 0) return bytes;  // not there, or not a file
+  bytes.resize(static_cast<size_t>(size));
+  in.seekg(0);
+  in.read(reinterpret_cast<char *>(bytes.data()),
+          static_cast<std::streamsize>(bytes.size()));
+  if (!in) bytes.clear();
+  return bytes;
 }

@@ -1,11 +1,6 @@
 # Tests of the Windows programs: their headers, and the end-to-end cases run
 # under Wine. Skipped, saying why, where the cross compilers or Wine are
 # missing; CI installs both.
-function(fmv_skipped_test name reason)
-  add_test(NAME ${name} COMMAND sh -c "echo 'skipped: ${reason}'; exit 77")
-  set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
-endfunction()
-
 if(FMV_WINDOWS_MISSING)
   fmv_skipped_test(windows.missing
     "no Windows build without the packages ${FMV_WINDOWS_MISSING}")

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fault_points.h"
+
 namespace {
 
 // A handle is this record: the descriptor and the access it was opened for,
@@ -26,6 +28,11 @@ PosixHandle *posix_handle(HANDLE h) {
              : static_cast<PosixHandle *>(h);
 }
 
+bool injected_failure(const PosixHandle *h) {
+  return fault_point_fails(h == &g_console ? FAULT_CONSOLE_WRITE
+                                           : FAULT_FILE_OP);
+}
+
 }  // namespace
 
 HANDLE GetStdHandle(DWORD std_handle) {
@@ -35,7 +42,7 @@ HANDLE GetStdHandle(DWORD std_handle) {
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share,
                    LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD,
                    HANDLE) {
-  if (name == nullptr)
+  if (name == nullptr || fault_point_fails(FAULT_FILE_OP))
     return INVALID_HANDLE_VALUE;
   int flags = O_CLOEXEC;
   bool can_read = (access & GENERIC_READ) != 0;
@@ -71,7 +78,7 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high,
                      DWORD method) {
   PosixHandle *h = posix_handle(file);
   if (h == nullptr || distance_high != nullptr || method != FILE_BEGIN ||
-      distance < 0)
+      distance < 0 || injected_failure(h))
     return INVALID_SET_FILE_POINTER;
   off_t at = lseek(h->fd, distance, SEEK_SET);
   return at < 0 ? INVALID_SET_FILE_POINTER : static_cast<DWORD>(at);
@@ -101,6 +108,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD transferred,
   PosixHandle *h = posix_handle(file);
   DWORD done = 0;
   bool ok = h != nullptr && (h->access & GENERIC_READ) &&
+            !injected_failure(h) &&
             transfer_all(
                 [&](DWORD at) {
                   return read(h->fd, static_cast<char *>(buffer) + at,
@@ -116,6 +124,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD transferred,
   PosixHandle *h = posix_handle(file);
   DWORD done = 0;
   bool ok = h != nullptr && (h->access & GENERIC_WRITE) &&
+            !injected_failure(h) &&
             transfer_all(
                 [&](DWORD at) {
                   return write(h->fd, static_cast<const char *>(buffer) + at,
@@ -129,9 +138,10 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD transferred,
 BOOL CloseHandle(HANDLE object) {
   PosixHandle *h = posix_handle(object);
   if (h == nullptr || h == &g_console) return FALSE;
+  bool failed = injected_failure(h);
   int rc = close(h->fd);
   free(h);
-  return rc == 0;
+  return rc == 0 && !failed;
 }
 
 int lstrlenA(LPCSTR text) {

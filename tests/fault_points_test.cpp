@@ -1,0 +1,126 @@
+// Every single failure point of a run, tried in turn: the Nth file operation
+// (open, seek, read, write, close) or the Nth console write fails. The table
+// is written only when it was read whole, a failed write is reported as one,
+// console failures change nothing else, and the file is always either as it
+// was or as asked.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "../tools/sample_game.h"
+#include "expected.h"
+#include "run_process.h"
+#include "scratch_dir.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+class FaultPoints : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  std::string game = dir.path() + "/Dunmarrow3.exe";
+  std::string report = dir.path() + "/counts";
+  std::vector<uint8_t> image = sample_game_image();
+  std::vector<uint8_t> new_image = changed(image, 3, 120);
+
+  void TearDown() override {
+    unsetenv("FMVFRAMES_FAIL_FILE_OP");
+    unsetenv("FMVFRAMES_FAIL_CONSOLE_WRITE");
+    unsetenv("FMVFRAMES_FAULT_REPORT");
+  }
+
+  // Runs on a fresh game file with the failure point set (0: none).
+  RunResult run(const char *variable, long fail_at, const Args &args) {
+    EXPECT_TRUE(write_bytes(game, image));
+    setenv(variable, std::to_string(fail_at).c_str(), 1);
+    setenv("FMVFRAMES_FAULT_REPORT", report.c_str(), 1);
+    Args command = {FMVFRAMES_FAULTS};
+    command.insert(command.end(), args.begin(), args.end());
+    RunResult r = run_process(command, dir.path());
+    unsetenv(variable);
+    EXPECT_EQ(r.err, "");
+    return r;
+  }
+
+  // How many file operations and console writes a clean run makes.
+  void count(const Args &args, long *file_ops, long *console_writes) {
+    run("FMVFRAMES_FAIL_FILE_OP", 0, args);
+    std::ifstream in(report);
+    in >> *file_ops >> *console_writes;
+  }
+};
+
+TEST_F(FaultPoints, FileOperationsInAChange) {
+  const Args change = {"3", "250"};
+  const std::string success =
+      HEADER + std::string("Movie #3 length: 250 frames [changed]\r\n\r\n");
+  struct {
+    const char *operation;
+    std::string after_banner;
+    int status;
+    bool written;
+  } points[] = {
+      {"open", OPEN_ERROR, 1, false},
+      {"seek to the table", READ_ERROR, 1, false},
+      {"read the table", READ_ERROR, 1, false},
+      {"seek back", HEADER + std::string(WRITE_ERROR), 1, false},
+      {"write the table", HEADER + std::string(WRITE_ERROR), 1, false},
+      {"close", success, 0, true},  // the table was written already
+  };
+  long file_ops = 0, console_writes = 0;
+  count(change, &file_ops, &console_writes);
+  ASSERT_EQ(file_ops, 6);
+  for (long n = 1; n <= file_ops; ++n) {
+    auto &p = points[n - 1];
+    RunResult r = run("FMVFRAMES_FAIL_FILE_OP", n, change);
+    EXPECT_EQ(r.out, BANNER + p.after_banner) << p.operation;
+    EXPECT_EQ(r.status, p.status) << p.operation;
+    EXPECT_TRUE(read_bytes(game) == (p.written ? new_image : image))
+        << p.operation;
+  }
+}
+
+TEST_F(FaultPoints, FileOperationsInAListing) {
+  long file_ops = 0, console_writes = 0;
+  count({}, &file_ops, &console_writes);
+  ASSERT_EQ(file_ops, 3 + 2 * 14 + 1);  // open, table, 14 names, close
+  for (long n = 1; n <= file_ops; ++n) {
+    RunResult r = run("FMVFRAMES_FAIL_FILE_OP", n, {});
+    EXPECT_TRUE(read_bytes(game) == image) << n;
+    if (n == 1) {
+      EXPECT_EQ(r.out, BANNER + std::string(OPEN_ERROR));
+    } else if (n <= 3) {
+      EXPECT_EQ(r.out, BANNER + std::string(READ_ERROR)) << n;
+    } else {  // a name can't be read: its row shows less, the rest is there
+      EXPECT_EQ(r.status, 0) << n;
+      EXPECT_NE(r.out.find("\r\n14 |     34 | "), std::string::npos) << n;
+      EXPECT_NE(r.out.find("Usage: "), std::string::npos) << n;
+      continue;
+    }
+    EXPECT_EQ(r.status, 1) << n;
+  }
+}
+
+TEST_F(FaultPoints, ConsoleWritesChangeNothingElse) {
+  struct {
+    Args args;
+    const std::vector<uint8_t> &after;
+  } modes[] = {{{"3", "250"}, new_image}, {{}, image}, {{"0", "250"}, image}};
+  for (auto &m : modes) {
+    long file_ops = 0, console_writes = 0;
+    count(m.args, &file_ops, &console_writes);
+    RunResult clean = run("FMVFRAMES_FAIL_CONSOLE_WRITE", 0, m.args);
+    ASSERT_GT(console_writes, 5);
+    for (long n = 1; n <= console_writes; ++n) {
+      RunResult r = run("FMVFRAMES_FAIL_CONSOLE_WRITE", n, m.args);
+      EXPECT_EQ(r.status, clean.status) << n;
+      EXPECT_TRUE(read_bytes(game) == m.after) << n;
+    }
+  }
+}
+
+}  // namespace
