@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../src/patcher/command.h"
 #include "recording_console.h"
 
 namespace {
@@ -52,6 +53,18 @@ TEST(ConsolePrintf, SendsAtMost1023Characters) {
   EXPECT_EQ(writes[0], std::string(600, 'a'));
   EXPECT_EQ(writes[1], "\r\n");
   EXPECT_EQ(writes[2], std::string(1023 - 601, 'b'));
+}
+
+TEST(PatcherMain, WithoutAnArgumentVectorSaysSoAndLeavesTheFileAlone) {
+  for (int argc : {1, 3}) {
+    start_recording();
+    EXPECT_EQ(patcher_main(argc, nullptr), 1);
+    std::string shown;
+    for (const std::string &piece : g_console_writes) shown += piece;
+    // No open error either: the file is not even opened.
+    EXPECT_EQ(shown.substr(shown.find("\r\n\r\n") + 4),
+              "Error: not enough memory for the command line.\r\n\r\n");
+  }
 }
 
 }  // namespace

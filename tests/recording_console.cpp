@@ -1,5 +1,7 @@
 #include "recording_console.h"
 
+#include <cstring>
+
 std::vector<std::string> g_console_writes;
 
 namespace {
@@ -19,7 +21,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD transferred,
   return TRUE;
 }
 
-// console_printf needs no other call; these only complete the platform.
+// There are no files: every open fails.
 HANDLE CreateFileA(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
                    HANDLE) {
   return INVALID_HANDLE_VALUE;
@@ -29,3 +31,4 @@ DWORD SetFilePointer(HANDLE, LONG, PLONG, DWORD) {
 }
 BOOL ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED) { return FALSE; }
 BOOL CloseHandle(HANDLE) { return FALSE; }
+int lstrlenA(LPCSTR text) { return static_cast<int>(std::strlen(text)); }

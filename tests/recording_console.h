@@ -1,5 +1,5 @@
 // A platform that records every console write in order, empty ones
-// included, for checking console_printf's exact output. It has no files.
+// included, for checking the exact output. It has no files.
 #pragma once
 
 #include <string>
