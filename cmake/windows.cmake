@@ -16,7 +16,7 @@ add_executable(fmvframes
   src/runtime/command_line.cpp
   ${FMV_TOOL_SOURCES})
 target_compile_options(fmvframes PRIVATE
-  -Os -flto ${FMV_ARCH_FLAGS} -Wall -Wextra -Werror
+  -Os -flto -fomit-frame-pointer ${FMV_ARCH_FLAGS} -Wall -Wextra -Werror
   -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
   -fno-stack-protector -mno-stack-arg-probe
   # No memset or memcpy exists to call: keep the compiler from turning our
@@ -24,7 +24,7 @@ target_compile_options(fmvframes PRIVATE
   -fno-builtin -fno-tree-loop-distribute-patterns
   -ffunction-sections -fno-ident)
 target_link_options(fmvframes PRIVATE
-  -Os -flto ${FMV_ARCH_FLAGS} -nostdlib -mconsole -s
+  -Os -flto -fomit-frame-pointer ${FMV_ARCH_FLAGS} -nostdlib -mconsole -s
   -Wl,--entry=${FMV_ENTRY} -Wl,--gc-sections
   -Wl,--dynamicbase -Wl,--nxcompat
   -Wl,-Map=$<TARGET_FILE_DIR:fmvframes>/fmvframes.map)

@@ -8,15 +8,16 @@ endif()
 
 set(FMV_i686_FORMAT pei-i386)
 set(FMV_i686_ENTRY program_start@0)
+set(FMV_i686_BUDGET 4608)  # the smallest reached, so that growth shows
 set(FMV_x86_64_FORMAT pei-x86-64)
 set(FMV_x86_64_ENTRY program_start)
+set(FMV_x86_64_BUDGET 5120)
 foreach(arch IN LISTS FMV_WINDOWS_ARCHES)
   set(dir ${FMV_${arch}_DIR})
-  # The smallest size reached, so that growth shows.
   add_test(NAME windows.${arch}.headers
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/check_pe.sh
       ${FMV_${arch}_OBJDUMP} ${dir}/fmvframes.exe ${dir}/fmvframes.map
-      ${FMV_${arch}_FORMAT} ${FMV_${arch}_ENTRY} 5120)
+      ${FMV_${arch}_FORMAT} ${FMV_${arch}_ENTRY} ${FMV_${arch}_BUDGET})
 endforeach()
 
 if(NOT "x86_64" IN_LIST FMV_WINDOWS_ARCHES)
