@@ -27,7 +27,9 @@ endforeach()
 string(REPLACE "x86_64" "x86-64" FMV_WINDOWS_MISSING "${FMV_WINDOWS_MISSING}")
 
 find_program(FMV_WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-if(DEFINED ENV{CI} AND (FMV_WINDOWS_MISSING OR NOT FMV_WINE64))
+find_program(FMV_WINESERVER wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
+if(DEFINED ENV{CI} AND (FMV_WINDOWS_MISSING OR NOT FMV_WINE64 OR
+    NOT FMV_WINESERVER))
   # CI installs them all: a skipped Windows test there is a broken setup.
   message(FATAL_ERROR "CI lacks the cross compilers or Wine")
 endif()

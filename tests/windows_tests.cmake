@@ -23,7 +23,6 @@ endforeach()
 if(NOT "x86_64" IN_LIST FMV_WINDOWS_ARCHES)
   return()
 endif()
-find_program(FMV_WINESERVER wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
 if(NOT FMV_WINE64 OR NOT FMV_WINESERVER)
   fmv_skipped_test(wine.missing
     "no run of the Windows program without the package wine64")
