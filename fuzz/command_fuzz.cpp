@@ -12,14 +12,13 @@
 #include <vector>
 
 #include "../src/patcher/command.h"
-#include "../src/patcher/movie_table.h"
 #include "../src/runtime/helpers.h"
 #include "../tests/scratch_dir.h"
 #include "../tools/sample_game.h"
 
 namespace {
 
-const size_t TABLE_END = MOVIE_TABLE_OFFSET + sizeof(MovieTable);
+const size_t TABLE_END = GAME_TABLE_OFFSET + GAME_TABLE_SIZE;
 
 std::vector<uint8_t> *g_base;
 
@@ -37,7 +36,7 @@ Case make_case(const uint8_t *data, size_t size) {
   Case c;
   c.argc = size > 0 ? 1 + data[0] % 4 : 3;
   unsigned cut = size > 2 ? (data[1] | data[2] << 8) % 1024 : 1023;
-  size_t length = cut < 512 ? MOVIE_TABLE_OFFSET - 64 + cut : g_base->size();
+  size_t length = cut < 512 ? GAME_TABLE_OFFSET - 64 + cut : g_base->size();
   size_t i = 3;
   for (std::string &arg : c.args)
     for (; i < size && data[i++] != '\0';) arg += static_cast<char>(data[i - 1]);
@@ -46,11 +45,11 @@ Case make_case(const uint8_t *data, size_t size) {
   const uint8_t *rest = data + (i < size ? i : size);
   size_t rest_size = size - (rest - data);
   if (rest_size > 0) {
-    for (size_t k = 0; k < sizeof(MovieTable) && MOVIE_TABLE_OFFSET + k < length; ++k)
-      c.image[MOVIE_TABLE_OFFSET + k] = rest[k % rest_size];
-    for (size_t at = MOVIE_NAME_BASE; at < MOVIE_NAME_BASE + 0x10000 && at < length; ++at)
-      if (at < MOVIE_TABLE_OFFSET || at >= TABLE_END)
-        c.image[at] = rest[(at - MOVIE_NAME_BASE) % rest_size];
+    for (size_t k = 0; k < GAME_TABLE_SIZE && GAME_TABLE_OFFSET + k < length; ++k)
+      c.image[GAME_TABLE_OFFSET + k] = rest[k % rest_size];
+    for (size_t at = GAME_NAME_BASE; at < GAME_NAME_BASE + 0x10000 && at < length; ++at)
+      if (at < GAME_TABLE_OFFSET || at >= TABLE_END)
+        c.image[at] = rest[(at - GAME_NAME_BASE) % rest_size];
   }
   return c;
 }
@@ -71,29 +70,25 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Case c = make_case(data, size);
-  if (!write_bytes(TARGET_FILE_NAME, c.image)) abort();
+  if (!write_bytes("Dunmarrow3.exe", c.image)) abort();
 
   char program[] = "fmvframes", extra[] = "x";
   char *argv[] = {program, c.args[0].data(), c.args[1].data(), extra, nullptr};
   if (c.argc < 4) argv[c.argc] = nullptr;
   int status = patcher_main(c.argc, argv);
 
-  std::vector<uint8_t> after = read_bytes(TARGET_FILE_NAME);
+  std::vector<uint8_t> after = read_bytes("Dunmarrow3.exe");
   if (after.size() != c.image.size()) abort();
   bool whole_table = c.image.size() >= TABLE_END;
   if (!whole_table && (status != STATUS_FAILED || after != c.image)) abort();
 
   DWORD clip = parse_decimal(c.args[0].c_str());
   DWORD frames = parse_decimal(c.args[1].c_str());
-  bool valid = clip >= 1 && clip <= MOVIE_COUNT && frames >= FRAMES_MIN &&
-               frames <= FRAMES_MAX;
+  bool valid = clip >= 1 && clip <= 14 && frames >= 12 && frames <= 131080;
   std::vector<uint8_t> expected = c.image;
-  if (whole_table && c.argc == 3 && valid) {
-    size_t at = MOVIE_TABLE_OFFSET + (clip - 1) * MOVIE_RECORD_SIZE + 4;
-    WORD code = code_from_frames(frames);
-    expected[at] = code & 0xFF;
-    expected[at + 1] = code >> 8;
-  }
+  if (whole_table && c.argc == 3 && valid)
+    put_16(expected, record_field(static_cast<int>(clip), RECORD_DURATION_CODE_AT),
+           static_cast<uint16_t>(frames / 2 - 5));
   if (after != expected) abort();
   int expected_status = !whole_table                 ? STATUS_FAILED
                         : c.argc == 3 && !valid      ? STATUS_BAD_ARGUMENT

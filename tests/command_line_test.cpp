@@ -22,10 +22,17 @@ const size_t GUARD = 64;
 
 LPSTR GetCommandLineA() { return const_cast<LPSTR>(g_command_line); }
 
+// As Windows does: a name that does not fit is cut to size characters, with
+// no NUL, and size is returned.
 DWORD GetModuleFileNameA(HMODULE, LPSTR name, DWORD size) {
   if (g_module_name == nullptr) return 0;
-  std::strncpy(name, g_module_name, size);
-  return static_cast<DWORD>(std::strlen(name));
+  size_t length = std::strlen(g_module_name);
+  if (length >= size) {
+    std::memcpy(name, g_module_name, size);
+    return size;
+  }
+  std::memcpy(name, g_module_name, length + 1);
+  return static_cast<DWORD>(length);
 }
 
 // Each block is followed by guard bytes, checked when it is freed.
@@ -149,22 +156,30 @@ TEST_F(BuildArgv, MakesOneBlockOfExactlyTheSizeNeeded) {
 }
 
 TEST_F(BuildArgv, FallsBackToTheModuleNameWhole) {
-  for (const char *empty : {static_cast<const char *>(nullptr), ""}) {
-    g_command_line = empty;
+  const std::string longest = "C:\\" + std::string(253, 'd') + ".ex";  // 259
+  const std::string too_long = longest + "e";  // fills all 260 characters
+  struct {
+    const char *command_line;
+    const char *module_name;
+    Args args;
+  } cases[] = {
+      {nullptr, "C:\\Games\\Dunmarrow 3\\fmvframes.exe",
+       {"C:\\Games\\Dunmarrow 3\\fmvframes.exe"}},
+      {"", "C:\\Games\\Dunmarrow 3\\fmvframes.exe",
+       {"C:\\Games\\Dunmarrow 3\\fmvframes.exe"}},
+      {"", longest.c_str(), {longest}},
+      {"", too_long.c_str(), {""}},  // cut short: not a name to trust
+      {"", nullptr, {""}},           // no name at all
+  };
+  for (auto &c : cases) {
+    g_command_line = c.command_line;
+    g_module_name = c.module_name;
     int argc = 0;
     char **block = build_argv(&argc);
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(block_args(block, argc),
-              (Args{"C:\\Games\\Dunmarrow 3\\fmvframes.exe"}));
+    EXPECT_EQ(block_args(block, argc), c.args);
     LocalFree(block);
   }
-  g_command_line = "";
-  g_module_name = nullptr;
-  int argc = 0;
-  char **block = build_argv(&argc);
-  ASSERT_NE(block, nullptr);
-  EXPECT_EQ(block_args(block, argc), (Args{""}));
-  LocalFree(block);
 }
 
 TEST_F(BuildArgv, ReturnsNullWithoutACountOrMemory) {

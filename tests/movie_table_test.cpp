@@ -84,23 +84,22 @@ TEST_F(GameFile, WritingOneChangedCodeBackChangesOnlyThoseTwoBytes) {
   open(image);
   MovieTable table;
   ASSERT_TRUE(read_movie_table(file, &table));
-  EXPECT_EQ(std::memcmp(&table, &image[MOVIE_TABLE_OFFSET], sizeof table), 0);
+  ASSERT_EQ(sizeof table, GAME_TABLE_SIZE);
+  EXPECT_EQ(std::memcmp(&table, &image[GAME_TABLE_OFFSET], sizeof table), 0);
   table.records[6].duration_code = 0x1234;
   ASSERT_TRUE(write_movie_table(file, &table));
   close_file(file);
   file = nullptr;
 
   std::vector<uint8_t> expected = image;
-  size_t code_at = MOVIE_TABLE_OFFSET + 6 * MOVIE_RECORD_SIZE + 4;
-  expected[code_at] = 0x34;
-  expected[code_at + 1] = 0x12;
+  put_16(expected, record_field(7, RECORD_DURATION_CODE_AT), 0x1234);
   EXPECT_EQ(read_bytes(path), expected);
 }
 
 TEST_F(GameFile, TableCutShortIsNotRead) {
   std::vector<uint8_t> image = sample_game_image();
-  for (size_t size : {size_t{0}, size_t{MOVIE_TABLE_OFFSET},
-                      size_t{MOVIE_TABLE_OFFSET + 335}}) {
+  for (size_t size : {size_t{0}, GAME_TABLE_OFFSET,
+                      GAME_TABLE_OFFSET + GAME_TABLE_SIZE - 1}) {
     image.resize(size);
     open(image);
     MovieTable table;
@@ -108,14 +107,14 @@ TEST_F(GameFile, TableCutShortIsNotRead) {
     close_file(file);
     file = nullptr;
   }
-  image.resize(MOVIE_TABLE_OFFSET + 336);
+  image.resize(GAME_TABLE_OFFSET + GAME_TABLE_SIZE);
   open(image);
   MovieTable table;
   EXPECT_TRUE(read_movie_table(file, &table));
 }
 
 TEST_F(GameFile, ClipNamesAreCutAt31AndReadAsNulPastTheEnd) {
-  std::vector<uint8_t> image(MOVIE_NAME_BASE + 0x200, 'x');
+  std::vector<uint8_t> image(GAME_NAME_BASE + 0x200, 'x');
   const char *tail = "dir\\last";  // no NUL: the file ends first
   std::memcpy(&image[image.size() - 8], tail, 8);
   open(image);

@@ -3,8 +3,6 @@
 #include <cstring>
 #include <fstream>
 
-#include "../src/patcher/movie_table.h"
-
 const SampleClip SAMPLE_CLIPS[14] = {
     {0x1000, "FMV\\INTRO.SMK", 145},
     {0x1040, "FMV\\CLIP02.SMK", 95},
@@ -28,12 +26,10 @@ std::vector<uint8_t> sample_game_image() {
     image[i] = static_cast<uint8_t>(1 + (i * 131 + (i >> 8)) % 255);
   for (int k = 0; k < 14; ++k) {
     const SampleClip &clip = SAMPLE_CLIPS[k];
-    size_t record = MOVIE_TABLE_OFFSET + k * MOVIE_RECORD_SIZE;
-    image[record + 0] = clip.name_offset & 0xFF;
-    image[record + 1] = clip.name_offset >> 8;
-    image[record + 4] = clip.duration_code & 0xFF;
-    image[record + 5] = clip.duration_code >> 8;
-    std::memcpy(&image[MOVIE_NAME_BASE + clip.name_offset], clip.name,
+    put_16(image, record_field(k + 1, RECORD_NAME_OFFSET_AT), clip.name_offset);
+    put_16(image, record_field(k + 1, RECORD_DURATION_CODE_AT),
+           clip.duration_code);
+    std::memcpy(&image[GAME_NAME_BASE + clip.name_offset], clip.name,
                 std::strlen(clip.name) + 1);
   }
   return image;
