@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -106,6 +109,46 @@ TEST_F(OpenFile, FailsOnADirectoryOrAFileHeldElsewhere) {
   HANDLE again = open_file(path.c_str(), "rb+");
   EXPECT_NE(again, nullptr);
   close_file(again);
+}
+
+// Another process opens the file over and over while it is opened here: an
+// open racing the lease probe must neither end this process (the lease break
+// raises SIGIO) nor be kept waiting (up to the system's lease-break time).
+TEST_F(OpenFile, AnOpenRacingTheProbeNeitherEndsNorHoldsUpEither) {
+  using Clock = std::chrono::steady_clock;
+  int stop[2], report[2];
+  ASSERT_EQ(pipe(stop), 0);
+  ASSERT_EQ(pipe(report), 0);
+  pid_t opener = fork();
+  if (opener == 0) {
+    close(stop[1]);
+    double longest = 0;
+    pollfd stopped = {stop[0], POLLIN, 0};
+    while (poll(&stopped, 1, 0) == 0) {
+      Clock::time_point start = Clock::now();
+      int fd = ::open(path.c_str(), O_RDONLY);
+      std::chrono::duration<double> took = Clock::now() - start;
+      if (fd >= 0) ::close(fd);
+      longest = std::max(longest, took.count());
+    }
+    _exit(write(report[1], &longest, sizeof longest) == sizeof longest ? 0 : 1);
+  }
+  close(stop[0]);
+  int opened = 0;
+  for (int i = 0; i < 5000; ++i) {
+    HANDLE f = open_file(path.c_str(), "rb+");
+    if (f == nullptr) continue;  // the opener had it: as it must be
+    ++opened;
+    close_file(f);
+  }
+  close(stop[1]);
+  double longest = -1;
+  EXPECT_EQ(read(report[0], &longest, sizeof longest),
+            static_cast<ssize_t>(sizeof longest));
+  int status = 0;
+  waitpid(opener, &status, 0);
+  EXPECT_GT(opened, 0);
+  EXPECT_LT(longest, 1.0) << "seconds the other open waited";
 }
 
 TEST_F(OpenFile, SeekAndReadReportShortTransfers) {

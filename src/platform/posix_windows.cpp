@@ -3,7 +3,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <stdlib.h>
+#include <signal.h>
 #include <string.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -16,21 +16,60 @@ namespace {
 // A handle is this record: the descriptor and the access it was opened for,
 // since Windows refuses a transfer the handle has no access for.
 struct PosixHandle {
-  int fd;
+  int fd;  // -1: a free slot
   DWORD access;
 };
 
 PosixHandle g_console = {STDOUT_FILENO, GENERIC_WRITE};
 
+// Files are held in fixed slots, not on the heap: the tool has one open at a
+// time, and a test program a few.
+const int MAX_OPEN_FILES = 16;
+PosixHandle g_files[MAX_OPEN_FILES] = {
+    {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0},
+    {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}};
+
+PosixHandle *free_slot() {
+  for (PosixHandle &h : g_files)
+    if (h.fd < 0) return &h;
+  return nullptr;
+}
+
+// Null for no handle, and for one already closed.
 PosixHandle *posix_handle(HANDLE h) {
-  return (h == nullptr || h == INVALID_HANDLE_VALUE)
-             ? nullptr
-             : static_cast<PosixHandle *>(h);
+  PosixHandle *p = (h == nullptr || h == INVALID_HANDLE_VALUE)
+                       ? nullptr
+                       : static_cast<PosixHandle *>(h);
+  return p != nullptr && p->fd >= 0 ? p : nullptr;
 }
 
 bool injected_failure(const PosixHandle *h) {
   return fault_point_fails(h == &g_console ? FAULT_CONSOLE_WRITE
                                            : FAULT_FILE_OP);
+}
+
+// True when another open of the file exists, in this process or another.
+// A write lease is granted only while no other open file description of the
+// file exists (Wine's server holds one for every Windows handle), so taken
+// and dropped at once it is a probe. An open racing the probe breaks the
+// lease with SIGIO, whose default action would end the tool: it is ignored
+// meanwhile, and dropping the lease at once lets that open go on. Where no
+// lease can be had (not the file's owner, or no leases on the file system),
+// the answer is false and the flock stands alone.
+bool open_elsewhere(int fd) {
+#ifdef F_SETLEASE
+  struct sigaction ignore = {}, saved = {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGIO, &ignore, &saved);
+  bool leased = fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
+  bool held = !leased && errno == EAGAIN;
+  if (leased) fcntl(fd, F_SETLEASE, F_UNLCK);
+  sigaction(SIGIO, &saved, nullptr);
+  return held;
+#else
+  (void)fd;
+  return false;
+#endif
 }
 
 }  // namespace
@@ -62,9 +101,10 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share,
   if (fd < 0) return INVALID_HANDLE_VALUE;
   struct stat st;
   bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (ok && share == 0) ok = flock(fd, LOCK_EX | LOCK_NB) == 0;
+  if (ok && share == 0)
+    ok = flock(fd, LOCK_EX | LOCK_NB) == 0 && !open_elsewhere(fd);
   if (ok && disposition == CREATE_ALWAYS) ok = ftruncate(fd, 0) == 0;
-  PosixHandle *h = ok ? static_cast<PosixHandle *>(malloc(sizeof *h)) : nullptr;
+  PosixHandle *h = ok ? free_slot() : nullptr;
   if (h == nullptr) {
     close(fd);
     return INVALID_HANDLE_VALUE;
@@ -140,7 +180,7 @@ BOOL CloseHandle(HANDLE object) {
   if (h == nullptr || h == &g_console) return FALSE;
   bool failed = injected_failure(h);
   int rc = close(h->fd);
-  free(h);
+  h->fd = -1;
   return rc == 0 && !failed;
 }
 

@@ -46,8 +46,11 @@ typedef SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
 HANDLE GetStdHandle(DWORD std_handle);
 
 // Opens a regular file. Access 0 opens it for neither reading nor writing.
-// Share mode 0 takes an exclusive, non-blocking flock: the call fails while
-// another process holds one. OPEN_EXISTING never creates; CREATE_ALWAYS
+// Share mode 0 takes an exclusive, non-blocking flock for as long as the
+// handle is open, and fails while another process holds one; it also fails
+// while anyone else has the file open at all, where a lease probe can tell
+// (the file's owner, on a file system with leases). OPEN_EXISTING never
+// creates; CREATE_ALWAYS
 // creates or truncates, after the lock is held. Directories fail.
 // Returns INVALID_HANDLE_VALUE on failure.
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share,
