@@ -28,8 +28,16 @@ string(REPLACE "x86_64" "x86-64" FMV_WINDOWS_MISSING "${FMV_WINDOWS_MISSING}")
 
 find_program(FMV_WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(FMV_WINESERVER wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
-if(DEFINED ENV{CI} AND (FMV_WINDOWS_MISSING OR NOT FMV_WINE64 OR
-    NOT FMV_WINESERVER))
+# Wine's 32-bit Windows DLLs, with which wine64 runs the i686 program in its
+# WoW64 mode (this kernel runs no 32-bit Linux programs).
+find_path(FMV_WINE32_DLLS i386-windows/kernel32.dll
+  PATHS /usr/lib/i386-linux-gnu/wine NO_DEFAULT_PATH)
+if(DEFINED ENV{CI})
   # CI installs them all: a skipped Windows test there is a broken setup.
-  message(FATAL_ERROR "CI lacks the cross compilers or Wine")
+  if(FMV_WINDOWS_MISSING OR NOT FMV_WINE64 OR NOT FMV_WINESERVER)
+    message(FATAL_ERROR "CI lacks the cross compilers or Wine")
+  endif()
+  if(NOT FMV_WINE32_DLLS)
+    message(FATAL_ERROR "CI lacks Wine's 32-bit DLLs (the package libwine:i386)")
+  endif()
 endif()

@@ -1,16 +1,23 @@
 // The built tool, run in a scratch folder on a generated game file: the whole
 // console output, the exit status and the whole file afterwards. The command
 // that runs the tool follows "--" on this program's command line, so the same
-// cases run the native program and the Windows one under Wine.
+// cases run the native program and the Windows ones under Wine.
+//   --native                 the tool is the native one
+//   --hold-with=PROGRAM      holds a file with no sharing; run as the tool is
+//   --hold-with-wine=RUN,EXE a Windows holder, run by RUN (native tool only)
+//   --launch-with=PROGRAM    starts a program with an exact command line
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "../src/patcher/movie_table.h"
 #include "../tools/sample_game.h"
 #include "run_process.h"
 #include "scratch_dir.h"
@@ -19,28 +26,22 @@
 namespace {
 
 std::vector<std::string> g_tool;  // the command that runs the tool
+bool g_native = false;
 std::string g_holder;  // a program that holds a file open with no sharing
+std::vector<std::string> g_wine_holder;  // a Windows one and what runs it
+std::string g_launcher;
 
-const char SAMPLE_ROWS[] =
-    " 1 |    300 | INTRO.dat\r\n"
-    " 2 |    200 | CLIP02.dat\r\n"
-    " 3 |     90 | clip03.dat\r\n"
-    " 4 |    610 | clip07.dat\r\n"
-    " 5 |     12 | movidat\r\n"
-    " 6 |     10 | c.dat\r\n"
-    " 7 | 131080 | a_very_long_clipdat\r\n"
-    " 8 |     50 | AB\r\n"
-    " 9 |    150 | \r\n"
-    "10 |   1010 | ENDING.dat\r\n"
-    "11 |    500 | CREDITS.dat\r\n"
-    "12 |   2010 | BOSS.dat\r\n"
-    "13 |    510 | OUTRO.dat\r\n"
-    "14 |     34 | SECRET.dat\r\n";
+std::string tool_usage() {
+  return usage(std::filesystem::path(g_tool.back()).filename().string());
+}
 
-std::string usage() {
-  std::string name = std::filesystem::path(g_tool.back()).filename().string();
-  return "\r\nUsage: " + name +
-         " i f\r\nWhere: i - movie clip number (#); f - new frames count\r\n";
+std::string listing(const std::string &name) {
+  return HEADER + sample_rows() + usage(name);
+}
+
+std::string changed_message(int clip, uint32_t frames) {
+  return HEADER + std::string("Movie #") + std::to_string(clip) + " length: " +
+         std::to_string(frames) + " frames [changed]\r\n\r\n";
 }
 
 class Tool : public ::testing::Test {
@@ -55,19 +56,35 @@ class Tool : public ::testing::Test {
   }
 
   RunResult run(const std::vector<std::string> &args,
-                const RunOptions &options = {}) {
-    std::vector<std::string> command = g_tool;
+                const RunOptions &options = {},
+                std::vector<std::string> command = g_tool) {
     command.insert(command.end(), args.begin(), args.end());
     RunResult r = run_process(command, dir.path(), options);
     EXPECT_EQ(r.err, "");
     return r;
   }
 
+  // Both modes fail to open the file, and leave it as it was.
+  void expect_kept_out() {
+    expect_run({"3", "250"}, OPEN_ERROR, 1, image);
+    expect_run({}, OPEN_ERROR, 1, image);
+  }
+
+  void expect_kept_out_by(std::vector<std::string> holder) {
+    holder.push_back("Dunmarrow3.exe");
+    SCOPED_TRACE(holder[holder.size() - 2]);
+    Background held = start_process(holder, dir.path());
+    ASSERT_TRUE(wait_for_output(held, "held"));
+    expect_kept_out();
+    EXPECT_EQ(finish_process(&held), 0);
+  }
+
   void expect_run(const std::vector<std::string> &args,
                   const std::string &after_banner, int status,
-                  const std::vector<uint8_t> &file_after) {
+                  const std::vector<uint8_t> &file_after,
+                  const std::vector<std::string> &command = g_tool) {
     std::string shown = ::testing::PrintToString(args);
-    RunResult r = run(args);
+    RunResult r = run(args, {}, command);
     EXPECT_EQ(r.out, BANNER + after_banner) << shown;
     EXPECT_EQ(r.status, status) << shown;
     EXPECT_TRUE(read_bytes(game) == file_after) << shown;
@@ -77,16 +94,24 @@ class Tool : public ::testing::Test {
 TEST_F(Tool, ListsEveryClipForAnyCountButTwoArguments) {
   for (auto args : std::vector<std::vector<std::string>>{
            {}, {"3"}, {"3", "250", "x"}, {"1", "2", "3", "4"}}) {
-    expect_run(args, HEADER + std::string(SAMPLE_ROWS) + usage(), 0, image);
+    expect_run(args, HEADER + sample_rows() + tool_usage(), 0, image);
   }
+  // The usage line names the program as it was started.
+  std::filesystem::path tool = g_tool.back();
+  std::string copy = dir.path() + "/patch-it" + tool.extension().string();
+  std::filesystem::copy_file(tool, copy);
+  std::vector<std::string> command = g_tool;
+  command.back() = copy;
+  expect_run({}, listing("patch-it" + tool.extension().string()), 0, image,
+             command);
 }
 
 TEST_F(Tool, ChangesOneClipAndNothingElse) {
   struct {
     std::vector<std::string> args;
     int clip;
-    DWORD shown_frames;
-    WORD code;
+    uint32_t shown_frames;
+    uint16_t code;
   } cases[] = {
       {{"3", "250"}, 3, 250, 120},
       {{"1", "12"}, 1, 12, 1},
@@ -97,20 +122,17 @@ TEST_F(Tool, ChangesOneClipAndNothingElse) {
   };
   for (auto &c : cases) {
     ASSERT_TRUE(write_bytes(game, image));
-    std::vector<uint8_t> expected = changed(image, c.clip, c.code);
-    std::string message = "Movie #" + std::to_string(c.clip) + " length: " +
-                          std::to_string(c.shown_frames) +
-                          " frames [changed]\r\n\r\n";
-    expect_run(c.args, HEADER + message, 0, expected);
+    expect_run(c.args, changed_message(c.clip, c.shown_frames), 0,
+               changed(image, c.clip, c.code));
   }
 }
 
 TEST_F(Tool, AChangeShowsInTheNextListing) {
   ASSERT_EQ(run({"2", "13"}).status, 0);
-  std::string rows = SAMPLE_ROWS;
+  std::string rows = sample_rows();
   rows.replace(rows.find(" 2 |    200"), 11, " 2 |     12");
   std::vector<uint8_t> after = read_bytes(game);
-  expect_run({}, HEADER + rows + usage(), 0, after);
+  expect_run({}, HEADER + rows + tool_usage(), 0, after);
 }
 
 TEST_F(Tool, RefusesBadArgumentsWithoutWriting) {
@@ -139,34 +161,108 @@ TEST_F(Tool, RefusesBadArgumentsWithoutWriting) {
 
 TEST_F(Tool, LeavesAFileHeldByAnotherProgramAlone) {
   ASSERT_FALSE(g_holder.empty()) << "give --hold-with=PROGRAM";
-  // The holder runs the way the tool does (under Wine for the Windows one).
-  std::vector<std::string> command(g_tool.begin(), g_tool.end() - 1);
-  command.push_back(g_holder);
-  command.push_back("Dunmarrow3.exe");
-  Background holder = start_process(command, dir.path());
-  ASSERT_TRUE(wait_for_output(holder, "held"));
-  expect_run({"3", "250"}, OPEN_ERROR, 1, image);
-  expect_run({}, OPEN_ERROR, 1, image);
-  EXPECT_EQ(finish_process(&holder), 0);
-  // Once it lets go, the tool gets in.
-  expect_run({"3", "250"},
-             HEADER + std::string("Movie #3 length: 250 frames [changed]\r\n\r\n"),
-             0, changed(image, 3, 120));
+  // The holder runs the way the tool does (under Wine for the Windows ones).
+  std::vector<std::string> holder(g_tool.begin(), g_tool.end() - 1);
+  holder.push_back(g_holder);
+  expect_kept_out_by(holder);
+  // Natively, any other open of the file keeps the tool out, as on Windows:
+  // the test's own, for reading only and for writing only.
+  if (g_native) {
+    for (int flags : {O_RDONLY, O_WRONLY}) {
+      int fd = open(game.c_str(), flags | O_CLOEXEC);
+      ASSERT_GE(fd, 0);
+      SCOPED_TRACE(flags == O_RDONLY ? "open for reading" : "open for writing");
+      expect_kept_out();
+      close(fd);
+    }
+  }
+  // Once they let go, the tool gets in.
+  expect_run({"3", "250"}, changed_message(3, 250), 0, changed(image, 3, 120));
+}
+
+// The native tool and a Windows program under Wine that holds the file with
+// no sharing, as the running game does.
+TEST_F(Tool, LeavesAFileHeldByAWindowsProgramAlone) {
+  ASSERT_FALSE(g_wine_holder.empty()) << "give --hold-with-wine=RUN,EXE";
+  expect_kept_out_by(g_wine_holder);
+  expect_run({"3", "250"}, changed_message(3, 250), 0, changed(image, 3, 120));
+}
+
+// Exact command lines, as a Windows shell hands them over, split by the
+// program itself: the values that arrive show in what it does with them.
+TEST_F(Tool, SplitsItsCommandLine) {
+  ASSERT_FALSE(g_launcher.empty()) << "give --launch-with=PROGRAM";
+  const std::string CLIP = HEADER + std::string(CLIP_ERROR);
+  const std::string FRAMES = HEADER + std::string(FRAMES_ERROR);
+  struct {
+    const char *line;
+    std::string after_banner;
+    int status;
+    int clip;  // 0: the file stays as it was
+    uint16_t code;
+  } cases[] = {
+      {"p 3 250", changed_message(3, 250), 0, 3, 120},
+      {"\"C:\\My Dir\\prog.exe\" 3 100", changed_message(3, 100), 0, 3, 45},
+      {"p \"1 2\" 250", CLIP, 2, 0, 0},        // p; 1 2; 250
+      {"p 3 2\\\\50", FRAMES, 2, 0, 0},         // p; 3; 2\\50
+      {"p 3 2\\\"50", FRAMES, 2, 0, 0},          // p; 3; 2"50
+      {"pr\t3 250", changed_message(3, 250), 0, 3, 120},
+      {"p 3 2\\\\\"5 0\"", FRAMES, 2, 0, 0},    // p; 3; 2\5 0
+      {"p 3 \\\\\\\\\"250\"", FRAMES, 2, 0, 0},  // p; 3; \\250
+      {"p 3 \\\\\\\"250", FRAMES, 2, 0, 0},     // p; 3; \"250
+      {"p \"3\"\"4 250\"", CLIP, 2, 0, 0},       // p; 3"4; 250
+      {"p 3 \"\"\"\"", FRAMES, 2, 0, 0},         // p; 3; "
+      {"p \"3 250", listing("p"), 0, 0, 0},    // p; 3 250
+      {"p \"\" 250", CLIP, 2, 0, 0},           // p; (empty); 250
+      {"p 1 2\"5\"0", changed_message(1, 250), 0, 1, 120},
+      {"\"pr og\"3 250", changed_message(3, 250), 0, 3, 120},
+      {"p 3 250\\", FRAMES, 2, 0, 0},          // p; 3; 250 and a backslash
+      // The program name and the blanks around arguments:
+      {"\"C:\\Games\\Dunmarrow 3\\fmvframes.exe\"", listing("fmvframes.exe"),
+       0, 0, 0},
+      {"\"C:\\Games\\Dunmarrow 3\\fmv.exe", listing("fmv.exe"), 0, 0, 0},
+      {"C:\\Games\\fmv.exe 3", listing("fmv.exe"), 0, 0, 0},
+      {"\"a\\\"3 250", changed_message(3, 250), 0, 3, 120},  // a\ (the quote ends it); 3; 250
+      {"p\t3\t\t250", changed_message(3, 250), 0, 3, 120},
+      {"p 3 250 \t ", changed_message(3, 250), 0, 3, 120},
+      {"p   \t", listing("p"), 0, 0, 0},
+      {"p 3 \"\"", FRAMES, 2, 0, 0},
+      {"p 3 \"250", changed_message(3, 250), 0, 3, 120},
+      {"p 3 \"2 50", FRAMES, 2, 0, 0},
+  };
+  std::string program = "Z:" + g_tool.back();  // as Wine sees the path
+  std::replace(program.begin(), program.end(), '/', '\\');
+  for (auto &c : cases) {
+    ASSERT_TRUE(write_bytes(game, image));
+    std::string hex;
+    for (unsigned char byte : std::string(c.line)) {
+      char digits[3];
+      std::snprintf(digits, sizeof digits, "%02x", byte);
+      hex += digits;
+    }
+    std::vector<std::string> command(g_tool.begin(), g_tool.end() - 1);
+    command.push_back(g_launcher);
+    command.push_back(program);
+    RunResult r = run({hex}, {}, command);
+    EXPECT_EQ(r.out, BANNER + c.after_banner) << c.line;
+    EXPECT_EQ(r.status, c.status) << c.line;
+    EXPECT_TRUE(read_bytes(game) ==
+                (c.clip != 0 ? changed(image, c.clip, c.code) : image))
+        << c.line;
+  }
 }
 
 TEST_F(Tool, ListsNamesThatLieOutsideTheFileAsFarAsTheyGo) {
   // The file ends with the table; clip 1's name lies past the end, clip 2's
   // is cut by it, and clip 3's lies in the table itself.
-  std::vector<uint8_t> cut(image.begin(),
-                           image.begin() + MOVIE_TABLE_OFFSET + 336);
+  std::vector<uint8_t> cut(
+      image.begin(), image.begin() + GAME_TABLE_OFFSET + GAME_TABLE_SIZE);
   auto point_name = [&](int clip, uint16_t name_offset) {
-    size_t at = MOVIE_TABLE_OFFSET + (clip - 1) * MOVIE_RECORD_SIZE;
-    cut[at] = name_offset & 0xFF;
-    cut[at + 1] = name_offset >> 8;
+    put_16(cut, record_field(clip, RECORD_NAME_OFFSET_AT), name_offset);
   };
   point_name(1, 0xFFFF);
   point_name(2, 0xB978 + 336 - 5);
-  point_name(3, 0xB978 + 2 * MOVIE_RECORD_SIZE);  // its own record
+  point_name(3, 0xB978 + 2 * 24);  // its own record
   const char tail[] = "a\\bcde";  // 6 bytes, the last 5 of the file
   std::copy(tail + 1, tail + 6, cut.end() - 5);
   ASSERT_TRUE(write_bytes(game, cut));
@@ -188,7 +284,11 @@ TEST_F(Tool, FaultMatrix) {
   const std::string SUCCESS =
       HEADER + std::string("Movie #3 length: 250 frames [changed]\r\n\r\n");
   RunOptions refused_write, output_closed;
-  refused_write.file_size_limit = MOVIE_TABLE_OFFSET;  // the table lies past it
+  refused_write.file_size_limit = GAME_TABLE_OFFSET;  // the table lies past it
+  // Under Wine the limit's signal would end Wine itself, which a Windows
+  // program can't prevent; there the write is to fail as on Windows. The
+  // native tool must ignore the signal itself.
+  refused_write.ignore_file_size_signal = !g_native;
   output_closed.output_closed = true;
   struct {
     const char *row;
@@ -206,13 +306,13 @@ TEST_F(Tool, FaultMatrix) {
        1, false},
       {"empty", FILE, 0, {"3", "250"}, {}, READ_ERROR, 1, false},
       {"empty, listing", FILE, 0, {}, {}, READ_ERROR, 1, false},
-      {"ends where the table starts", FILE, MOVIE_TABLE_OFFSET, {"3", "250"},
+      {"ends where the table starts", FILE, GAME_TABLE_OFFSET, {"3", "250"},
        {}, READ_ERROR, 1, false},
-      {"one byte short of the table", FILE, MOVIE_TABLE_OFFSET + 335,
+      {"one byte short of the table", FILE, GAME_TABLE_OFFSET + 335,
        {"3", "250"}, {}, READ_ERROR, 1, false},
-      {"one byte short, listing", FILE, MOVIE_TABLE_OFFSET + 335, {}, {},
+      {"one byte short, listing", FILE, GAME_TABLE_OFFSET + 335, {}, {},
        READ_ERROR, 1, false},
-      {"ends exactly with the table", FILE, MOVIE_TABLE_OFFSET + 336,
+      {"ends exactly with the table", FILE, GAME_TABLE_OFFSET + 336,
        {"3", "250"}, {}, SUCCESS, 0, true},
       {"a write the system refuses", FILE, WHOLE, {"3", "250"}, refused_write,
        HEADER + std::string(WRITE_ERROR), 1, false},
@@ -254,7 +354,18 @@ int main(int argc, char **argv) {
   ::testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg.rfind("--hold-with=", 0) == 0) g_holder = arg.substr(12);
+    auto value = [&](const std::string &option, std::string *to) {
+      if (arg.rfind(option, 0) == 0) *to = arg.substr(option.size());
+    };
+    std::string wine_holder;
+    value("--hold-with=", &g_holder);
+    value("--launch-with=", &g_launcher);
+    value("--hold-with-wine=", &wine_holder);
+    size_t comma = wine_holder.find(',');
+    if (comma != std::string::npos)
+      g_wine_holder = {wine_holder.substr(0, comma),
+                       wine_holder.substr(comma + 1)};
+    if (arg == "--native") g_native = true;
     if (arg != "--") continue;
     g_tool.assign(argv + i + 1, argv + argc);
     break;

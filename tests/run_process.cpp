@@ -10,18 +10,18 @@
 namespace {
 
 [[noreturn]] void exec_child(const std::vector<std::string> &command,
-                             const std::string &cwd, long file_size_limit,
+                             const std::string &cwd, const RunOptions &options,
                              int in, int out, int err) {
   dup2(in, STDIN_FILENO);
   dup2(out, STDOUT_FILENO);
   dup2(err, STDERR_FILENO);
   if (chdir(cwd.c_str()) != 0) _exit(127);
-  if (file_size_limit >= 0) {
-    rlimit limit = {static_cast<rlim_t>(file_size_limit),
-                    static_cast<rlim_t>(file_size_limit)};
+  if (options.file_size_limit >= 0) {
+    rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
+                    static_cast<rlim_t>(options.file_size_limit)};
     setrlimit(RLIMIT_FSIZE, &limit);
-    signal(SIGXFSZ, SIG_IGN);  // the write fails instead, as on Windows
   }
+  signal(SIGXFSZ, options.ignore_file_size_signal ? SIG_IGN : SIG_DFL);
   std::vector<char *> argv;
   for (const std::string &word : command)
     argv.push_back(const_cast<char *>(word.c_str()));
@@ -46,7 +46,7 @@ RunResult run_process(const std::vector<std::string> &command,
   int null_in = open("/dev/null", O_RDONLY | O_CLOEXEC);
   pid_t pid = fork();
   if (pid == 0)
-    exec_child(command, cwd, options.file_size_limit, null_in, out[1], err[1]);
+    exec_child(command, cwd, options, null_in, out[1], err[1]);
   close(null_in);
   close(out[1]);
   close(err[1]);
@@ -84,7 +84,7 @@ Background start_process(const std::vector<std::string> &command,
     return program;
   int null_err = open("/dev/null", O_WRONLY | O_CLOEXEC);
   pid_t pid = fork();
-  if (pid == 0) exec_child(command, cwd, -1, in[0], out[1], null_err);
+  if (pid == 0) exec_child(command, cwd, {}, in[0], out[1], null_err);
   close(null_err);
   close(in[0]);
   close(out[1]);

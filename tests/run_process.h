@@ -12,6 +12,7 @@ struct RunResult {
 
 struct RunOptions {
   long file_size_limit = -1;  // 0 or more: the size, in bytes, files may reach
+  bool ignore_file_size_signal = false;  // SIGXFSZ is ignored when it starts
   bool output_closed = false;  // its output is a pipe nobody reads from
 };
 

@@ -20,35 +20,68 @@ foreach(arch IN LISTS FMV_WINDOWS_ARCHES)
       ${FMV_${arch}_FORMAT} ${FMV_${arch}_ENTRY} ${FMV_${arch}_BUDGET})
 endforeach()
 
-if(NOT "x86_64" IN_LIST FMV_WINDOWS_ARCHES)
-  return()
+if("i686" IN_LIST FMV_WINDOWS_ARCHES)
+  add_test(NAME windows.i686.reproducible
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/check_reproducible.sh
+      ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/cmake/mingw-i686.cmake
+      ${FMV_i686_DIR}/fmvframes.exe ${CMAKE_BINARY_DIR}/windows-i686-again)
 endif()
+
 if(NOT FMV_WINE64 OR NOT FMV_WINESERVER)
   fmv_skipped_test(wine.missing
-    "no run of the Windows program without the package wine64")
+    "no run of the Windows programs without the package wine64")
   return()
 endif()
 
-set(prefix ${CMAKE_BINARY_DIR}/wineprefix)
-set(wine_args ${FMV_WINE64} ${FMV_WINESERVER} ${prefix})
-add_test(NAME wine.start
-  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine_prefix.sh start ${wine_args})
-add_test(NAME wine.stop
-  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine_prefix.sh stop ${wine_args})
-set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
-set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
+# Each Windows program runs in a Wine prefix of the build's own, with one
+# persistent server: the x86_64 one under plain wine64, the i686 one (the
+# program players get) under wine64's WoW64 mode, which needs Wine's 32-bit
+# DLLs on WINEDLLPATH from the moment the prefix is made.
+set(FMV_x86_64_WINE wine)
+set(FMV_i686_WINE wow64)
+if(NOT FMV_WINE32_DLLS)
+  fmv_skipped_test(wow64.missing
+    "no run of the 32-bit program without the package libwine:i386")
+  list(REMOVE_ITEM FMV_WINDOWS_ARCHES i686)
+endif()
+foreach(arch IN LISTS FMV_WINDOWS_ARCHES)
+  set(wine ${FMV_${arch}_WINE})
+  set(prefix ${CMAKE_BINARY_DIR}/${wine}prefix)
+  set(dll_path "")
+  set(dll_export "")
+  if(arch STREQUAL "i686")
+    set(dll_path ${FMV_WINE32_DLLS})
+    set(dll_export "export WINEDLLPATH='${dll_path}'\n")
+  endif()
+  set(wine_args ${FMV_WINE64} ${FMV_WINESERVER} ${prefix} "${dll_path}")
+  add_test(NAME ${wine}.start
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine_prefix.sh start ${wine_args})
+  add_test(NAME ${wine}.stop
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine_prefix.sh stop ${wine_args})
+  set_tests_properties(${wine}.start PROPERTIES FIXTURES_SETUP ${wine})
+  set_tests_properties(${wine}.stop PROPERTIES FIXTURES_CLEANUP ${wine})
 
-# Runs a Windows program in that prefix, with Wine's own messages off.
-set(wine_run ${CMAKE_BINARY_DIR}/wine-run)
-file(WRITE ${wine_run} "#!/bin/sh
-export WINEPREFIX='${prefix}' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+  # Runs a Windows program in that prefix, with Wine's own messages off.
+  set(run ${CMAKE_BINARY_DIR}/${wine}-run)
+  file(WRITE ${run} "#!/bin/sh
+${dll_export}export WINEPREFIX='${prefix}' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
 exec '${FMV_WINE64}' \"$@\"
 ")
-file(CHMOD ${wine_run} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
-  GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  file(CHMOD ${run} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+    GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  set(FMV_${arch}_RUN ${run})
 
-set(dir ${FMV_x86_64_DIR})
-gtest_discover_tests(e2e_tests TEST_PREFIX wine.
-  EXTRA_ARGS --hold-with=${dir}/hold_file.exe -- ${wine_run}
-    ${dir}/fmvframes.exe
-  PROPERTIES FIXTURES_REQUIRED wine)
+  set(dir ${FMV_${arch}_DIR})
+  gtest_discover_tests(e2e_tests TEST_PREFIX ${wine}.
+    TEST_FILTER -Tool.LeavesAFileHeldByAWindowsProgramAlone
+    EXTRA_ARGS --hold-with=${dir}/hold_file.exe --launch-with=${dir}/launch.exe
+      -- ${run} ${dir}/fmvframes.exe
+    PROPERTIES FIXTURES_REQUIRED ${wine})
+  if(arch STREQUAL "x86_64")
+    gtest_discover_tests(e2e_tests TEST_PREFIX native.
+      TEST_FILTER Tool.LeavesAFileHeldByAWindowsProgramAlone
+      EXTRA_ARGS --native --hold-with-wine=${run},${dir}/hold_file.exe
+        -- $<TARGET_FILE:fmvframes>
+      PROPERTIES FIXTURES_REQUIRED ${wine})
+  endif()
+endforeach()

@@ -3,10 +3,13 @@
 # build's own and one persistent server for the whole run, started with its
 # output away from the tests (a server started by the first test would keep
 # that test's output open, and every test would wait for it to quit).
-# usage: wine_prefix.sh start|stop WINE64 WINESERVER PREFIX
+# DLLPATH, when not empty, is where Wine's 32-bit DLLs are: the prefix is then
+# made with them, so that it can run 32-bit programs.
+# usage: wine_prefix.sh start|stop WINE64 WINESERVER PREFIX [DLLPATH]
 set -eu
 wine=$2 wineserver=$3
 export WINEPREFIX=$4 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ -n "${5:-}" ]; then export WINEDLLPATH=$5; fi
 case $1 in
 start)
   mkdir -p "$WINEPREFIX"
