@@ -18,15 +18,19 @@ add_executable(fmvframes
 target_compile_options(fmvframes PRIVATE
   -Os -flto -fomit-frame-pointer ${FMV_ARCH_FLAGS} -Wall -Wextra -Werror
   -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
-  -fno-stack-protector -mno-stack-arg-probe
+  # Without a stack probe, a frame of a page or more could step over the
+  # guard page: such a frame must fail the build (-Werror), not the program.
+  -fno-stack-protector -mno-stack-arg-probe -Wframe-larger-than=4000
   # No memset or memcpy exists to call: keep the compiler from turning our
   # loops into calls to them.
   -fno-builtin -fno-tree-loop-distribute-patterns
   -ffunction-sections -fno-ident)
 target_link_options(fmvframes PRIVATE
   -Os -flto -fomit-frame-pointer ${FMV_ARCH_FLAGS} -nostdlib -mconsole -s
+  -Wframe-larger-than=4000 -Werror  # the frames are laid out at link time
   -Wl,--entry=${FMV_ENTRY} -Wl,--gc-sections
   -Wl,--dynamicbase -Wl,--nxcompat
+  -Wl,--no-insert-timestamp  # the same sources give the same bytes
   -Wl,-Map=$<TARGET_FILE_DIR:fmvframes>/fmvframes.map)
 target_link_libraries(fmvframes PRIVATE kernel32 user32)
 
@@ -35,12 +39,15 @@ configure_file(packaging/README.txt README.txt NEWLINE_STYLE CRLF)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME fmvframes-${PROJECT_VERSION}-win32)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-include(CPack)
+include(cmake/release.cmake)
 
-# Test helper: holds a file open with no sharing, as the game would.
+# Test helpers: one holds a file open with no sharing, as the game would;
+# the other starts a program with an exact command line.
 if(BUILD_TESTING)
   add_executable(hold_file tests/hold_file.cpp src/runtime/helpers.cpp)
-  target_link_options(hold_file PRIVATE -static)
-  target_link_libraries(hold_file PRIVATE kernel32 user32)
+  add_executable(launch tests/launch.cpp)
+  foreach(helper hold_file launch)
+    target_link_options(${helper} PRIVATE -static)
+    target_link_libraries(${helper} PRIVATE kernel32 user32)
+  endforeach()
 endif()
