@@ -1,11 +1,14 @@
 #!/bin/sh
-# Builds the tool and shows it at work on a sample game file in a scratch
-# folder: the listing, a change of clip 3 to 250 frames, the listing again.
+# Installs what the build needs when it is missing, builds the tool and shows
+# it at work on a sample game file in a scratch folder: the listing, a change
+# of clip 3 to 250 frames, the listing again.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
-cmake --preset release -S "$here" >/dev/null
-cmake --build --preset release >/dev/null
-bin="$here/build/release"
+cd "$here"
+sh tools/setup.sh build
+cmake --preset linux-x86_64 >/dev/null
+cmake --build --preset linux-x86_64 >/dev/null
+bin="$here/build/linux-x86_64"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 "$bin/make_sample_game" "$scratch"
