@@ -31,8 +31,15 @@ std::string g_holder;  // a program that holds a file open with no sharing
 std::vector<std::string> g_wine_holder;  // a Windows one and what runs it
 std::string g_launcher;
 
-std::string tool_usage() {
-  return usage(std::filesystem::path(g_tool.back()).filename().string());
+std::string tool_name() {
+  return std::filesystem::path(g_tool.back()).filename().string();
+}
+
+// Runs program the way the tool is run (under Wine for the Windows ones).
+std::vector<std::string> like_the_tool(const std::string &program) {
+  std::vector<std::string> command(g_tool.begin(), g_tool.end() - 1);
+  command.push_back(program);
+  return command;
 }
 
 std::string listing(const std::string &name) {
@@ -94,16 +101,14 @@ class Tool : public ::testing::Test {
 TEST_F(Tool, ListsEveryClipForAnyCountButTwoArguments) {
   for (auto args : std::vector<std::vector<std::string>>{
            {}, {"3"}, {"3", "250", "x"}, {"1", "2", "3", "4"}}) {
-    expect_run(args, HEADER + sample_rows() + tool_usage(), 0, image);
+    expect_run(args, listing(tool_name()), 0, image);
   }
   // The usage line names the program as it was started.
   std::filesystem::path tool = g_tool.back();
   std::string copy = dir.path() + "/patch-it" + tool.extension().string();
   std::filesystem::copy_file(tool, copy);
-  std::vector<std::string> command = g_tool;
-  command.back() = copy;
   expect_run({}, listing("patch-it" + tool.extension().string()), 0, image,
-             command);
+             like_the_tool(copy));
 }
 
 TEST_F(Tool, ChangesOneClipAndNothingElse) {
@@ -132,7 +137,7 @@ TEST_F(Tool, AChangeShowsInTheNextListing) {
   std::string rows = sample_rows();
   rows.replace(rows.find(" 2 |    200"), 11, " 2 |     12");
   std::vector<uint8_t> after = read_bytes(game);
-  expect_run({}, HEADER + rows + tool_usage(), 0, after);
+  expect_run({}, HEADER + rows + usage(tool_name()), 0, after);
 }
 
 TEST_F(Tool, RefusesBadArgumentsWithoutWriting) {
@@ -161,10 +166,7 @@ TEST_F(Tool, RefusesBadArgumentsWithoutWriting) {
 
 TEST_F(Tool, LeavesAFileHeldByAnotherProgramAlone) {
   ASSERT_FALSE(g_holder.empty()) << "give --hold-with=PROGRAM";
-  // The holder runs the way the tool does (under Wine for the Windows ones).
-  std::vector<std::string> holder(g_tool.begin(), g_tool.end() - 1);
-  holder.push_back(g_holder);
-  expect_kept_out_by(holder);
+  expect_kept_out_by(like_the_tool(g_holder));
   // Natively, any other open of the file keeps the tool out, as on Windows:
   // the test's own, for reading only and for writing only.
   if (g_native) {
@@ -240,8 +242,7 @@ TEST_F(Tool, SplitsItsCommandLine) {
       std::snprintf(digits, sizeof digits, "%02x", byte);
       hex += digits;
     }
-    std::vector<std::string> command(g_tool.begin(), g_tool.end() - 1);
-    command.push_back(g_launcher);
+    std::vector<std::string> command = like_the_tool(g_launcher);
     command.push_back(program);
     RunResult r = run({hex}, {}, command);
     EXPECT_EQ(r.out, BANNER + c.after_banner) << c.line;
