@@ -94,13 +94,14 @@ Background start_process(const std::vector<std::string> &command,
   return program;
 }
 
-bool wait_for_output(const Background &program, const std::string &text) {
-  std::string seen;
+bool wait_for_output(const Background &program, const std::string &text,
+                     std::string *seen) {
+  seen->clear();
   char buffer[256];
-  while (seen.find(text) == std::string::npos) {
+  while (seen->find(text) == std::string::npos) {
     ssize_t n = read(program.out, buffer, sizeof buffer);
     if (n <= 0) return false;
-    seen.append(buffer, static_cast<size_t>(n));
+    seen->append(buffer, static_cast<size_t>(n));
   }
   return true;
 }

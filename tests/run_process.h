@@ -31,5 +31,7 @@ Background start_process(const std::vector<std::string> &command,
                          const std::string &cwd);
 // Closes the program's input and waits for it; returns its exit status.
 int finish_process(Background *program);
-// Reads the program's output until it holds text; false at its end first.
-bool wait_for_output(const Background &program, const std::string &text);
+// Reads the program's output into seen until it holds text; false at its end
+// first.
+bool wait_for_output(const Background &program, const std::string &text,
+                     std::string *seen);

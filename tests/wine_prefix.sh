@@ -13,11 +13,16 @@ if [ -n "${5:-}" ]; then export WINEDLLPATH=$5; fi
 case $1 in
 start)
   mkdir -p "$WINEPREFIX"
+  # A server left from an earlier run would refuse a second one.
+  "$wineserver" -k </dev/null >/dev/null 2>&1 || true
+  "$wineserver" -w </dev/null >/dev/null 2>&1 || true
   setsid "$wineserver" -p </dev/null >/dev/null 2>&1
   "$wine" wineboot --init </dev/null >/dev/null 2>&1
   echo "Wine is ready in $WINEPREFIX"
   ;;
 stop)
   "$wineserver" -k </dev/null >/dev/null 2>&1 || true
+  # -k only asks; the next start must not find it still there.
+  "$wineserver" -w </dev/null >/dev/null 2>&1 || true
   ;;
 esac
