@@ -10,19 +10,20 @@ set -eu
 wine=$2 wineserver=$3
 export WINEPREFIX=$4 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ -n "${5:-}" ]; then export WINEDLLPATH=$5; fi
+# -k only asks the server to quit; -w waits until it has.
+stop_server() {
+  "$wineserver" -k </dev/null >/dev/null 2>&1 || true
+  "$wineserver" -w </dev/null >/dev/null 2>&1 || true
+}
 case $1 in
 start)
   mkdir -p "$WINEPREFIX"
-  # A server left from an earlier run would refuse a second one.
-  "$wineserver" -k </dev/null >/dev/null 2>&1 || true
-  "$wineserver" -w </dev/null >/dev/null 2>&1 || true
+  stop_server  # one left from an earlier run would refuse a second
   setsid "$wineserver" -p </dev/null >/dev/null 2>&1
   "$wine" wineboot --init </dev/null >/dev/null 2>&1
   echo "Wine is ready in $WINEPREFIX"
   ;;
 stop)
-  "$wineserver" -k </dev/null >/dev/null 2>&1 || true
-  # -k only asks; the next start must not find it still there.
-  "$wineserver" -w </dev/null >/dev/null 2>&1 || true
+  stop_server
   ;;
 esac

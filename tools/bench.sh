@@ -25,17 +25,17 @@ for mode in list change; do
     # Which of the two goes first changes every round: the first of a pair
     # runs a little slower, and neither is to gain from that.
     if [ $((round % 2)) -eq 0 ]; then
-      hyperfine -N --warmup 3 --runs 20 --export-csv times.csv \
-        "$tool$args" /bin/true >/dev/null 2>&1
-      tool_row=2 true_row=3
+      set -- "$tool$args" /bin/true
+      tool_row=2
     else
-      hyperfine -N --warmup 3 --runs 20 --export-csv times.csv \
-        /bin/true "$tool$args" >/dev/null 2>&1
-      tool_row=3 true_row=2
+      set -- /bin/true "$tool$args"
+      tool_row=3
     fi
+    hyperfine -N --warmup 3 --runs 20 --export-csv times.csv "$@" \
+      >/dev/null 2>&1
     # Columns: command, mean, stddev, median, ...; a row for each, in order.
-    awk -F, -v tool_row=$tool_row -v true_row=$true_row '
-      NR == tool_row { tool = $4 } NR == true_row { t = $4 }
+    awk -F, -v tool_row=$tool_row '
+      NR == tool_row { tool = $4 } NR > 1 && NR != tool_row { t = $4 }
       END { print tool / t }' times.csv >>ratios
     round=$((round + 1))
   done
