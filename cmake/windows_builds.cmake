@@ -32,6 +32,10 @@ find_program(FMV_WINESERVER wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
 # WoW64 mode (this kernel runs no 32-bit Linux programs).
 find_path(FMV_WINE32_DLLS i386-windows/kernel32.dll
   PATHS /usr/lib/i386-linux-gnu/wine NO_DEFAULT_PATH)
+# WoW64 sets up the 32-bit side with 32-bit system calls (int 0x80), which a
+# kernel may refuse even where Wine and its DLLs are installed.
+try_run(FMV_INT80_RUNS FMV_INT80_BUILDS ${CMAKE_BINARY_DIR}/int80-check
+  ${PROJECT_SOURCE_DIR}/cmake/int80.cpp)
 if(DEFINED ENV{CI})
   # CI installs them all: a skipped Windows test there is a broken setup.
   if(FMV_WINDOWS_MISSING OR NOT FMV_WINE64 OR NOT FMV_WINESERVER)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks a Windows executable's headers: machine, console subsystem, imports
-# of KERNEL32 and USER32 only, entry point at program_start, ASLR and DEP on,
-# and its size within a budget.
+# of KERNEL32 and USER32 only, entry point at program_start, ASLR, DEP and
+# terminal-server awareness on (and, on x86, no SEH handlers declared),
+# resources with no time stamp, and its size within a budget.
 # usage: check_pe.sh OBJDUMP EXE MAP FORMAT ENTRY-SYMBOL MAX-BYTES
 set -u
 objdump=$1 exe=$2 map=$3 format=$4 entry_symbol=$5 budget=$6
@@ -26,11 +27,18 @@ elif [ $((0x$base + 0x$entry)) -ne $((symbol)) ]; then
   fail "entry point $entry is not $entry_symbol ($symbol)"
 fi
 
-for flag in DYNAMIC_BASE NX_COMPAT; do
+flags="DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE"
+[ "$format" = pei-i386 ] && flags="$flags NO_SEH"
+for flag in $flags; do
   grep -q "^[[:space:]]*$flag\$" <<<"$headers" || fail "$flag is off"
 done
 # Without its relocations an image can't be moved, whatever the flag says.
 grep -q 'relocations stripped' <<<"$headers" && fail "relocations stripped"
+
+# The resource directory's second word is its time stamp: a build's time
+# there would make every build differ.
+stamp=$("$objdump" -s -j .rsrc "$exe" | awk '/^ [0-9a-f]+ / {print $3; exit}')
+[ "$stamp" = 00000000 ] || fail "resource time stamp ${stamp:-missing}"
 
 size=$(stat -c %s "$exe")
 [ "$size" -le "$budget" ] || fail "$size bytes, over the budget of $budget"

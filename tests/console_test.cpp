@@ -6,7 +6,45 @@
 #include <vector>
 
 #include "../src/patcher/command.h"
+#include "../src/runtime/console_wait.h"
 #include "recording_console.h"
+
+// The formats come from the cases.
+#pragma GCC diagnostic ignored "-Wformat-security"
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+
+// The console as start-up finds it, behind the calls that report it.
+namespace {
+struct Console {
+  DWORD processes;  // attached to it, as GetConsoleProcessList counts
+  bool window;
+  DWORD window_owner;
+  bool input_is_console;
+  bool output_is_console;
+} g_console;
+const DWORD SELF = 4242;
+char g_window, g_input;
+}  // namespace
+
+DWORD GetConsoleProcessList(LPDWORD processes, DWORD count) {
+  for (DWORD i = 0; i < g_console.processes && i < count; ++i)
+    processes[i] = SELF + i;
+  return g_console.processes;
+}
+HWND GetConsoleWindow() { return g_console.window ? &g_window : nullptr; }
+DWORD GetWindowThreadProcessId(HWND window, LPDWORD process) {
+  EXPECT_EQ(window, &g_window);
+  *process = g_console.window_owner;
+  return 1;
+}
+HANDLE GetStdHandle(DWORD which) {
+  return which == STD_INPUT_HANDLE ? &g_input : nullptr;
+}
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {
+  *mode = 3;
+  if (console == &g_input) return g_console.input_is_console;
+  return console == g_stdout && g_console.output_is_console;
+}
 
 namespace {
 
@@ -38,8 +76,8 @@ TEST(ConsolePrintf, WritesEachLinePieceThenCrLf) {
 TEST(ConsolePrintf, FormatsBeforeTranslating) {
   EXPECT_EQ(writes_of("Movie #%lu length: %lu frames [changed]\n\n", DWORD{3},
                       DWORD{250}),
-            (Writes{"Movie #3 length: 250 frames [changed]", "\r\n", "",
-                    "\r\n", ""}));
+            (Writes{"Movie #3 length: 250 frames [changed]", "\r\n", "", "\r\n",
+                    ""}));
   EXPECT_EQ(writes_of("%s|%s\n", "x\ny", ""),
             (Writes{"x", "\r\n", "y|", "\r\n", ""}));
 }
@@ -53,6 +91,38 @@ TEST(ConsolePrintf, SendsAtMost1023Characters) {
   EXPECT_EQ(writes[0], std::string(600, 'a'));
   EXPECT_EQ(writes[1], "\r\n");
   EXPECT_EQ(writes[2], std::string(1023 - 601, 'b'));
+}
+
+TEST(ConsoleWait, WaitsOnlyInAConsoleMadeForThisProgram) {
+  struct {
+    const char *situation;
+    Console console;
+    bool waits;
+  } cases[] = {
+      {"double-clicked: a console and window of its own",
+       {1, true, SELF, true, true},
+       true},
+      {"from cmd, PowerShell or a batch file",
+       {2, true, SELF + 1, true, true},
+       false},
+      {"shares the console with more processes",
+       {5, true, SELF, true, true},
+       false},
+      {"Wine from a terminal", {1, true, SELF + 7, true, true}, false},
+      {"a new console with no window", {1, false, 0, true, true}, false},
+      {"no console at all", {0, false, 0, false, false}, false},
+      {"own console, input redirected", {1, true, SELF, false, true}, false},
+      {"own console, output redirected", {1, true, SELF, true, false}, false},
+  };
+  for (auto &c : cases) {
+    g_console = c.console;
+    start_recording();
+    wait_if_console_is_own();  // its read of the input fails here at once
+    std::string shown;
+    for (const std::string &piece : g_console_writes) shown += piece;
+    EXPECT_EQ(shown, c.waits ? "\r\nPress Enter to close this window.\r\n" : "")
+        << c.situation;
+  }
 }
 
 TEST(PatcherMain, WithoutAnArgumentVectorSaysSoAndLeavesTheFileAlone) {

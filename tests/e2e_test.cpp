@@ -6,22 +6,22 @@
 //   --hold-with=PROGRAM      holds a file with no sharing; run as the tool is
 //   --hold-with-wine=RUN,EXE a Windows holder, run by RUN (native tool only)
 //   --launch-with=PROGRAM    starts a program with an exact command line
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "../tools/sample_game.h"
+#include "expected.h"
 #include "run_process.h"
 #include "scratch_dir.h"
-#include "expected.h"
 
 namespace {
 
@@ -59,8 +59,8 @@ std::string listing(const std::string &name) {
 }
 
 std::string changed_message(int clip, uint32_t frames) {
-  return HEADER + std::string("Movie #") + std::to_string(clip) + " length: " +
-         std::to_string(frames) + " frames [changed]\r\n\r\n";
+  return HEADER + std::string("Movie #") + std::to_string(clip) +
+         " length: " + std::to_string(frames) + " frames [changed]\r\n\r\n";
 }
 
 class Tool : public ::testing::Test {
@@ -228,26 +228,27 @@ TEST_F(Tool, SplitsItsCommandLine) {
   } cases[] = {
       {"p 3 250", changed_message(3, 250), 0, 3, 120},
       {"\"C:\\My Dir\\prog.exe\" 3 100", changed_message(3, 100), 0, 3, 45},
-      {"p \"1 2\" 250", CLIP, 2, 0, 0},        // p; 1 2; 250
-      {"p 3 2\\\\50", FRAMES, 2, 0, 0},         // p; 3; 2\\50
-      {"p 3 2\\\"50", FRAMES, 2, 0, 0},          // p; 3; 2"50
+      {"p \"1 2\" 250", CLIP, 2, 0, 0},  // p; 1 2; 250
+      {"p 3 2\\\\50", FRAMES, 2, 0, 0},  // p; 3; 2\\50
+      {"p 3 2\\\"50", FRAMES, 2, 0, 0},  // p; 3; 2"50
       {"pr\t3 250", changed_message(3, 250), 0, 3, 120},
-      {"p 3 2\\\\\"5 0\"", FRAMES, 2, 0, 0},    // p; 3; 2\5 0
+      {"p 3 2\\\\\"5 0\"", FRAMES, 2, 0, 0},     // p; 3; 2\5 0
       {"p 3 \\\\\\\\\"250\"", FRAMES, 2, 0, 0},  // p; 3; \\250
-      {"p 3 \\\\\\\"250", FRAMES, 2, 0, 0},     // p; 3; \"250
+      {"p 3 \\\\\\\"250", FRAMES, 2, 0, 0},      // p; 3; \"250
       {"p \"3\"\"4 250\"", CLIP, 2, 0, 0},       // p; 3"4; 250
       {"p 3 \"\"\"\"", FRAMES, 2, 0, 0},         // p; 3; "
-      {"p \"3 250", listing("p"), 0, 0, 0},    // p; 3 250
-      {"p \"\" 250", CLIP, 2, 0, 0},           // p; (empty); 250
+      {"p \"3 250", listing("p"), 0, 0, 0},      // p; 3 250
+      {"p \"\" 250", CLIP, 2, 0, 0},             // p; (empty); 250
       {"p 1 2\"5\"0", changed_message(1, 250), 0, 1, 120},
       {"\"pr og\"3 250", changed_message(3, 250), 0, 3, 120},
-      {"p 3 250\\", FRAMES, 2, 0, 0},          // p; 3; 250 and a backslash
+      {"p 3 250\\", FRAMES, 2, 0, 0},  // p; 3; 250 and a backslash
       // The program name and the blanks around arguments:
-      {"\"C:\\Games\\Dunmarrow 3\\fmvframes.exe\"", listing("fmvframes.exe"),
-       0, 0, 0},
+      {"\"C:\\Games\\Dunmarrow 3\\fmvframes.exe\"", listing("fmvframes.exe"), 0,
+       0, 0},
       {"\"C:\\Games\\Dunmarrow 3\\fmv.exe", listing("fmv.exe"), 0, 0, 0},
       {"C:\\Games\\fmv.exe 3", listing("fmv.exe"), 0, 0, 0},
-      {"\"a\\\"3 250", changed_message(3, 250), 0, 3, 120},  // a\ (the quote ends it); 3; 250
+      {"\"a\\\"3 250", changed_message(3, 250), 0, 3,
+       120},  // a\ (the quote ends it); 3; 250
       {"p\t3\t\t250", changed_message(3, 250), 0, 3, 120},
       {"p 3 250 \t ", changed_message(3, 250), 0, 3, 120},
       {"p   \t", listing("p"), 0, 0, 0},
@@ -276,19 +277,56 @@ TEST_F(Tool, SplitsItsCommandLine) {
   }
 }
 
-TEST_F(Tool, ListsNamesThatLieOutsideTheFileAsFarAsTheyGo) {
+// A console that is not the program's own alone: it never asks for Enter, and
+// prints what it prints in a pipe. Through a terminal, Wine's console hides
+// and shows the cursor around each write and the terminal adds a CR before
+// each LF: both are taken out again before comparing.
+TEST_F(Tool, NeverAsksForEnterInATerminalOrAPipe) {
+  for (bool terminal : {false, true}) {
+    ASSERT_TRUE(write_bytes(game, image));
+    RunResult r;
+    if (!terminal) {
+      r = run({"3", "250"});
+    } else {
+      std::string line;
+      for (const std::string &word : g_tool) line += "'" + word + "' ";
+      line += "3 250";
+      r = run({}, {},
+              {"/usr/bin/timeout", "30", "/usr/bin/script", "-qec", line,
+               "/dev/null"});
+      for (const char *added : {"\x1b[?25l", "\x1b[?25h"})
+        for (size_t at; (at = r.out.find(added)) != std::string::npos;)
+          r.out.erase(at, std::strlen(added));
+      for (size_t at; (at = r.out.find("\r\r\n")) != std::string::npos;)
+        r.out.erase(at, 1);
+    }
+    SCOPED_TRACE(terminal ? "a terminal" : "a pipe");
+    EXPECT_EQ(r.out, BANNER + changed_message(3, 250));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(read_bytes(game) == changed(image, 3, 120));
+  }
+}
+
+TEST_F(Tool, ListsNamesAsFarAsTheyGoAndNothingThatSteersATerminal) {
   // The file ends with the table; clip 1's name lies past the end, clip 2's
-  // is cut by it, and clip 3's lies in the table itself.
-  std::vector<uint8_t> cut(
-      image.begin(), image.begin() + GAME_TABLE_OFFSET + GAME_TABLE_SIZE);
+  // is cut by it, and clip 3's lies in the table itself. Clip 5's holds
+  // control characters, which no file name can.
+  std::vector<uint8_t> cut(image.begin(),
+                           image.begin() + GAME_TABLE_OFFSET + GAME_TABLE_SIZE);
   auto point_name = [&](int clip, uint16_t name_offset) {
     put_16(cut, record_field(clip, RECORD_NAME_OFFSET_AT), name_offset);
   };
   point_name(1, 0xFFFF);
   point_name(2, 0xB978 + 336 - 5);
   point_name(3, 0xB978 + 2 * 24);  // its own record
-  const char tail[] = "a\\bcde";  // 6 bytes, the last 5 of the file
+  const char tail[] = "a\\bcde";   // 6 bytes, the last 5 of the file
   std::copy(tail + 1, tail + 6, cut.end() - 5);
+  const char steering[] =
+      "FMV\\\x1b[2J\x07"
+      "ab\tc.smk";
+  point_name(5, 0x1400);
+  std::copy(steering, steering + sizeof steering,
+            cut.begin() + GAME_NAME_BASE + 0x1400);
   ASSERT_TRUE(write_bytes(game, cut));
 
   RunResult r = run({});
@@ -298,16 +336,24 @@ TEST_F(Tool, ListsNamesThatLieOutsideTheFileAsFarAsTheyGo) {
             std::string::npos)
       << out;
   EXPECT_NE(out.find("\r\n 4 |    610 | clip07.dat\r\n"), std::string::npos);
+  EXPECT_NE(out.find("\r\n 5 |     12 | ?[2J?ab?c.dat\r\n"), std::string::npos)
+      << out;
+  for (char c : out)
+    EXPECT_TRUE(c == '\r' || c == '\n' || static_cast<unsigned char>(c) >= ' ')
+        << static_cast<int>(c);
   EXPECT_EQ(read_bytes(game), cut);
 }
 
 // What can go wrong around the game file, and what the player sees then.
 TEST_F(Tool, FaultMatrix) {
-  enum Game { MISSING, DIRECTORY, FILE };
+  // MOVED: the table 0x600 bytes nearer the start, as another release may
+  // have it.
+  enum Game { MISSING, DIRECTORY, FILE, MOVED };
   const size_t WHOLE = SIZE_MAX;
   const std::string SUCCESS =
       HEADER + std::string("Movie #3 length: 250 frames [changed]\r\n\r\n");
-  RunOptions refused_write, output_closed;
+  RunOptions refused_write, output_closed, refused_flush;
+  refused_flush.flush_fails = true;
   refused_write.file_size_limit = GAME_TABLE_OFFSET;  // the table lies past it
   // Under Wine the limit's signal would end Wine itself, which a Windows
   // program can't prevent; there the write is to fail as on Windows. The
@@ -326,32 +372,120 @@ TEST_F(Tool, FaultMatrix) {
   } rows[] = {
       {"missing", MISSING, 0, {"3", "250"}, {}, OPEN_ERROR, 1, false},
       {"missing, listing", MISSING, 0, {}, {}, OPEN_ERROR, 1, false},
-      {"a directory in its place", DIRECTORY, 0, {"3", "250"}, {}, OPEN_ERROR,
-       1, false},
+      {"a directory in its place",
+       DIRECTORY,
+       0,
+       {"3", "250"},
+       {},
+       OPEN_ERROR,
+       1,
+       false},
       {"empty", FILE, 0, {"3", "250"}, {}, READ_ERROR, 1, false},
       {"empty, listing", FILE, 0, {}, {}, READ_ERROR, 1, false},
-      {"ends where the table starts", FILE, GAME_TABLE_OFFSET, {"3", "250"},
-       {}, READ_ERROR, 1, false},
-      {"one byte short of the table", FILE, GAME_TABLE_OFFSET + 335,
-       {"3", "250"}, {}, READ_ERROR, 1, false},
-      {"one byte short, listing", FILE, GAME_TABLE_OFFSET + 335, {}, {},
-       READ_ERROR, 1, false},
-      {"ends exactly with the table", FILE, GAME_TABLE_OFFSET + 336,
-       {"3", "250"}, {}, SUCCESS, 0, true},
-      {"a write the system refuses", FILE, WHOLE, {"3", "250"}, refused_write,
-       HEADER + std::string(WRITE_ERROR), 1, false},
-      {"clip number over 32 bits", FILE, WHOLE, {"4294967299", "250"}, {},
-       HEADER + std::string(CLIP_ERROR), 2, false},
-      {"frame count over 32 bits", FILE, WHOLE, {"3", "4294967546"}, {},
-       HEADER + std::string(FRAMES_ERROR), 2, false},
-      {"nobody reads the output", FILE, WHOLE, {"3", "250"}, output_closed, "",
-       0, true},
+      {"ends where the table starts",
+       FILE,
+       GAME_TABLE_OFFSET,
+       {"3", "250"},
+       {},
+       READ_ERROR,
+       1,
+       false},
+      {"one byte short of the table",
+       FILE,
+       GAME_TABLE_OFFSET + 335,
+       {"3", "250"},
+       {},
+       READ_ERROR,
+       1,
+       false},
+      {"one byte short, listing",
+       FILE,
+       GAME_TABLE_OFFSET + 335,
+       {},
+       {},
+       READ_ERROR,
+       1,
+       false},
+      {"ends exactly with the table",
+       FILE,
+       GAME_TABLE_OFFSET + 336,
+       {"3", "250"},
+       {},
+       SUCCESS,
+       0,
+       true},
+      {"a write the system refuses",
+       FILE,
+       WHOLE,
+       {"3", "250"},
+       refused_write,
+       HEADER + std::string(WRITE_ERROR),
+       1,
+       false},
+      {"clip number over 32 bits",
+       FILE,
+       WHOLE,
+       {"4294967299", "250"},
+       {},
+       HEADER + std::string(CLIP_ERROR),
+       2,
+       false},
+      {"frame count over 32 bits",
+       FILE,
+       WHOLE,
+       {"3", "4294967546"},
+       {},
+       HEADER + std::string(FRAMES_ERROR),
+       2,
+       false},
+      {"nobody reads the output",
+       FILE,
+       WHOLE,
+       {"3", "250"},
+       output_closed,
+       "",
+       0,
+       true},
+      // The write went into the cache, but the disk did not take it.
+      {"a flush the system refuses",
+       FILE,
+       WHOLE,
+       {"3", "250"},
+       refused_flush,
+       HEADER + std::string(WRITE_ERROR),
+       1,
+       true},
+      {"another release of the game",
+       MOVED,
+       WHOLE,
+       {"3", "250"},
+       {},
+       HEADER + std::string(RELEASE_ERROR),
+       1,
+       false},
+      {"another release, out of range",
+       MOVED,
+       WHOLE,
+       {"3", "11"},
+       {},
+       HEADER + std::string(FRAMES_ERROR),
+       2,
+       false},
   };
+  std::vector<uint8_t> moved = image;
+  std::copy(image.begin() + GAME_TABLE_OFFSET,
+            image.begin() + GAME_TABLE_OFFSET + GAME_TABLE_SIZE,
+            moved.begin() + GAME_TABLE_OFFSET - 0x600);
+  for (size_t at = GAME_TABLE_OFFSET; at < GAME_TABLE_OFFSET + GAME_TABLE_SIZE;
+       ++at)
+    moved[at] = filler_byte(at);
   for (auto &r : rows) {
     std::filesystem::remove_all(game);
-    std::vector<uint8_t> before(image.begin(),
-                                image.begin() + std::min(r.size, image.size()));
-    if (r.game == FILE) {
+    const std::vector<uint8_t> &game_image = r.game == MOVED ? moved : image;
+    std::vector<uint8_t> before(
+        game_image.begin(),
+        game_image.begin() + std::min(r.size, game_image.size()));
+    if (r.game == FILE || r.game == MOVED) {
       ASSERT_TRUE(write_bytes(game, before));
     }
     if (r.game == DIRECTORY) std::filesystem::create_directory(game);
@@ -364,7 +498,7 @@ TEST_F(Tool, FaultMatrix) {
     EXPECT_EQ(std::filesystem::exists(game), r.game != MISSING) << r.row;
     EXPECT_EQ(std::filesystem::is_directory(game), r.game == DIRECTORY)
         << r.row;
-    if (r.game == FILE) {
+    if (r.game == FILE || r.game == MOVED) {
       EXPECT_TRUE(read_bytes(game) ==
                   (r.changes ? changed(before, 3, 120) : before))
           << r.row;

@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "../tools/sample_game.h"
+#include "version.h"
 
 inline const char BANNER[] =
     "Dunmarrow 3 FMV duration frames limit changer\r\n"
-    "Free tool by the fmvframes project, for players of Dunmarrow 3\r\n"
-    "Web: https://fmvframes.example/\r\n"
+    "fmvframes " FMV_VERSION ", free software under the MIT license\r\n"
+    "Help: fmvframes.txt, beside this program\r\n"
     "\r\n";
 inline const char HEADER[] = " # | frames | filename\r\n";
 inline const char OPEN_ERROR[] =
@@ -19,6 +20,12 @@ inline const char READ_ERROR[] =
     "Error: can not read the movie table from \"Dunmarrow3.exe\".\r\n\r\n";
 inline const char WRITE_ERROR[] =
     "Error: can not write the movie table to \"Dunmarrow3.exe\".\r\n\r\n";
+inline const char NAMES_ERROR[] =
+    "Error: can not read the clip names from \"Dunmarrow3.exe\".\r\n\r\n";
+inline const char RELEASE_ERROR[] =
+    "Error: \"Dunmarrow3.exe\" is not a release of the game that this tool "
+    "knows: its clip table is not where this tool looks. Nothing was "
+    "changed.\r\n\r\n";
 inline const char CLIP_ERROR[] =
     "Error: invalid movie clip number, must be from 1 to 14 "
     "(inclusive).\r\n\r\n";

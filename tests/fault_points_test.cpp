@@ -58,29 +58,40 @@ TEST_F(FaultPoints, FileOperationsInAChange) {
   const Args change = {"3", "250"};
   const std::string success =
       HEADER + std::string("Movie #3 length: 250 frames [changed]\r\n\r\n");
-  struct {
+  struct Point {
     const char *operation;
     std::string after_banner;
     int status;
     bool written;
-  } points[] = {
-      {"open", OPEN_ERROR, 1, false},
-      {"seek to the table", READ_ERROR, 1, false},
-      {"read the table", READ_ERROR, 1, false},
-      {"seek back", HEADER + std::string(WRITE_ERROR), 1, false},
-      {"write the table", HEADER + std::string(WRITE_ERROR), 1, false},
-      {"close", success, 0, true},  // the table was written already
   };
+  const Point open = {"open", OPEN_ERROR, 1, false},
+              table = {"seek to or read the table", READ_ERROR, 1, false},
+              name = {"seek to or read a name",
+                      HEADER + std::string(NAMES_ERROR), 1, false},
+              seek_back = {"seek back", HEADER + std::string(WRITE_ERROR), 1,
+                           false},
+              write = {"write the table", HEADER + std::string(WRITE_ERROR), 1,
+                       false},
+              // The write reached the file, but not the disk: not reported
+              // as done.
+      flush = {"flush", HEADER + std::string(WRITE_ERROR), 1, true},
+              close = {"close", success, 0, true};  // the table is on the disk
+  // Open, seek and read the table, seek and read each of the 14 names, seek
+  // back, write, flush, close.
+  std::vector<const Point *> points = {&open, &table, &table};
+  for (int k = 0; k < 14; ++k) points.insert(points.end(), {&name, &name});
+  points.insert(points.end(), {&seek_back, &write, &flush, &close});
+
   long file_ops = 0, console_writes = 0;
   count(change, &file_ops, &console_writes);
-  ASSERT_EQ(file_ops, 6);
+  ASSERT_EQ(file_ops, static_cast<long>(points.size()));
   for (long n = 1; n <= file_ops; ++n) {
-    auto &p = points[n - 1];
+    const Point &p = *points[n - 1];
     RunResult r = run("FMVFRAMES_FAIL_FILE_OP", n, change);
-    EXPECT_EQ(r.out, BANNER + p.after_banner) << p.operation;
-    EXPECT_EQ(r.status, p.status) << p.operation;
+    EXPECT_EQ(r.out, BANNER + p.after_banner) << p.operation << " " << n;
+    EXPECT_EQ(r.status, p.status) << p.operation << " " << n;
     EXPECT_TRUE(read_bytes(game) == (p.written ? new_image : image))
-        << p.operation;
+        << p.operation << " " << n;
   }
 }
 

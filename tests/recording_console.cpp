@@ -30,5 +30,6 @@ DWORD SetFilePointer(HANDLE, LONG, PLONG, DWORD) {
   return INVALID_SET_FILE_POINTER;
 }
 BOOL ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED) { return FALSE; }
+BOOL FlushFileBuffers(HANDLE) { return FALSE; }
 BOOL CloseHandle(HANDLE) { return FALSE; }
 int lstrlenA(LPCSTR text) { return static_cast<int>(std::strlen(text)); }

@@ -1,13 +1,34 @@
 #include "run_process.h"
 
+#include <errno.h>
 #include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <poll.h>
 #include <signal.h>
+#include <stddef.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
+
+// From here on, fsync and fdatasync fail with EIO in this process and what it
+// runs; every other call goes through.
+bool fail_flushes() {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fsync, 1, 0),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fdatasync, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  sock_fprog program = {sizeof filter / sizeof filter[0], filter};
+  return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+         prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
 
 [[noreturn]] void exec_child(const std::vector<std::string> &command,
                              const std::string &cwd, const RunOptions &options,
@@ -22,6 +43,7 @@ namespace {
     setrlimit(RLIMIT_FSIZE, &limit);
   }
   signal(SIGXFSZ, options.ignore_file_size_signal ? SIG_IGN : SIG_DFL);
+  if (options.flush_fails && !fail_flushes()) _exit(127);
   std::vector<char *> argv;
   for (const std::string &word : command)
     argv.push_back(const_cast<char *>(word.c_str()));
@@ -45,8 +67,7 @@ RunResult run_process(const std::vector<std::string> &command,
   }
   int null_in = open("/dev/null", O_RDONLY | O_CLOEXEC);
   pid_t pid = fork();
-  if (pid == 0)
-    exec_child(command, cwd, options, null_in, out[1], err[1]);
+  if (pid == 0) exec_child(command, cwd, options, null_in, out[1], err[1]);
   close(null_in);
   close(out[1]);
   close(err[1]);
@@ -69,8 +90,7 @@ RunResult run_process(const std::vector<std::string> &command,
     }
   }
   int wait_status = 0;
-  if (pid > 0 && waitpid(pid, &wait_status, 0) == pid &&
-      WIFEXITED(wait_status))
+  if (pid > 0 && waitpid(pid, &wait_status, 0) == pid && WIFEXITED(wait_status))
     result.status = WEXITSTATUS(wait_status);
   return result;
 }

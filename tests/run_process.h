@@ -14,6 +14,10 @@ struct RunOptions {
   long file_size_limit = -1;  // 0 or more: the size, in bytes, files may reach
   bool ignore_file_size_signal = false;  // SIGXFSZ is ignored when it starts
   bool output_closed = false;  // its output is a pipe nobody reads from
+  // fsync and fdatasync fail with EIO, as on a disk that takes a write into
+  // its cache and fails it later (a filter the system applies to the program,
+  // Wine's own calls included).
+  bool flush_fails = false;
 };
 
 // Runs command (program and arguments) in the folder cwd.

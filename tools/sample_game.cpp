@@ -20,10 +20,13 @@ const SampleClip SAMPLE_CLIPS[14] = {
     {0x1380, "FMV\\SECRET.SMK", 12},
 };
 
+uint8_t filler_byte(size_t at) {
+  return static_cast<uint8_t>(1 + (at * 131 + (at >> 8)) % 255);
+}
+
 std::vector<uint8_t> sample_game_image() {
   std::vector<uint8_t> image(SAMPLE_GAME_SIZE);
-  for (size_t i = 0; i < image.size(); ++i)
-    image[i] = static_cast<uint8_t>(1 + (i * 131 + (i >> 8)) % 255);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = filler_byte(i);
   for (int k = 0; k < 14; ++k) {
     const SampleClip &clip = SAMPLE_CLIPS[k];
     put_16(image, record_field(k + 1, RECORD_NAME_OFFSET_AT), clip.name_offset);

@@ -39,6 +39,9 @@ struct SampleClip {
 
 extern const SampleClip SAMPLE_CLIPS[14];
 
+// The byte at every offset that holds neither the table nor a name.
+uint8_t filler_byte(size_t at);
+
 std::vector<uint8_t> sample_game_image();
 
 // Writes the bytes to path; false on any error.

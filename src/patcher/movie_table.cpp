@@ -9,16 +9,25 @@ BOOL read_movie_table(HANDLE file, MovieTable *table) {
 
 BOOL write_movie_table(HANDLE file, const MovieTable *table) {
   return seek_file(file, MOVIE_TABLE_OFFSET) &&
-         write_file(file, table, sizeof *table);
+         write_file(file, table, sizeof *table) && flush_file(file);
 }
 
-void read_clip_name(HANDLE file, const MovieRecord *record,
+BOOL read_clip_name(HANDLE file, const MovieRecord *record,
                     char name[MOVIE_NAME_READ_SIZE]) {
   // Cleared first so that a short or failed read shows no earlier name.
   for (int i = 0; i < MOVIE_NAME_READ_SIZE; ++i) name[i] = '\0';
-  if (seek_file(file, MOVIE_NAME_BASE + record->name_offset))
-    read_file(file, name, MOVIE_NAME_READ_SIZE);
+  // A read that meets the end of the file succeeds with fewer bytes.
+  BOOL read =
+      seek_file(file, MOVIE_NAME_BASE + record->name_offset) &&
+      ReadFile(file, name, MOVIE_NAME_READ_SIZE, &g_transferred, nullptr);
   name[MOVIE_NAME_READ_SIZE - 1] = '\0';
+  return read;
+}
+
+BOOL is_file_name(const char *name) {
+  for (const char *c = name; *c != '\0'; ++c)
+    if (*c > 0 && *c < ' ') return FALSE;
+  return TRUE;
 }
 
 void make_display_name(char name[MOVIE_NAME_READ_SIZE]) {
@@ -29,6 +38,10 @@ void make_display_name(char name[MOVIE_NAME_READ_SIZE]) {
   do {
     name[i] = base[i];
   } while (base[i++] != '\0');
+
+  // Not sent to the terminal as they are: they would steer it.
+  for (char *c = name; *c != '\0'; ++c)
+    if (*c > 0 && *c < ' ') *c = '?';
 
   int length = lstrlenA(name);
   if (length < 3) return;

@@ -32,15 +32,20 @@ static_assert(sizeof(MovieTable) == 336, "table layout");
 // TRUE only when all 336 bytes were read; a table not read in full must
 // never be written back.
 BOOL read_movie_table(HANDLE file, MovieTable *table);
-// TRUE only when all 336 bytes were written.
+// TRUE only when all 336 bytes were written and are on the disk.
 BOOL write_movie_table(HANDLE file, const MovieTable *table);
 
 // Reads the record's name into the buffer, always NUL-terminated and cut at
-// 31 characters. What lies past the end of the file reads as NUL.
-void read_clip_name(HANDLE file, const MovieRecord *record,
+// 31 characters. What lies past the end of the file reads as NUL. FALSE when
+// the seek or the read failed (the name is then cleared, or cut short).
+BOOL read_clip_name(HANDLE file, const MovieRecord *record,
                     char name[MOVIE_NAME_READ_SIZE]);
+// FALSE when the name holds a character from 1 to 31, which no Windows file
+// name can: the table read is then not where this release keeps it.
+BOOL is_file_name(const char *name);
 // Turns a name into the form it is listed in, in place: its base name with
-// the last three characters replaced by "dat" (a shorter one stays as is).
+// the last three characters replaced by "dat" (a shorter one stays as is),
+// and any character from 1 to 31 shown as "?".
 void make_display_name(char name[MOVIE_NAME_READ_SIZE]);
 
 DWORD frames_from_code(WORD code);

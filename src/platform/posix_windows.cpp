@@ -175,6 +175,12 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD transferred,
   return ok;
 }
 
+BOOL FlushFileBuffers(HANDLE file) {
+  PosixHandle *h = posix_handle(file);
+  return h != nullptr && (h->access & GENERIC_WRITE) && !injected_failure(h) &&
+         fsync(h->fd) == 0;
+}
+
 BOOL CloseHandle(HANDLE object) {
   PosixHandle *h = posix_handle(object);
   if (h == nullptr || h == &g_console) return FALSE;

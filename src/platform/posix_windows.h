@@ -17,6 +17,7 @@ typedef DWORD *LPDWORD;
 typedef void *HANDLE;
 typedef HANDLE HMODULE;
 typedef HANDLE HLOCAL;
+typedef HANDLE HWND;
 typedef size_t SIZE_T;
 typedef unsigned int UINT;
 typedef void *LPVOID;
@@ -32,6 +33,7 @@ typedef SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
 #define FALSE 0
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 #define INVALID_SET_FILE_POINTER ((DWORD)-1)
+#define STD_INPUT_HANDLE ((DWORD)-10)
 #define STD_OUTPUT_HANDLE ((DWORD)-11)
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
@@ -69,6 +71,9 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD transferred,
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD transferred,
                LPOVERLAPPED overlapped);
 
+// fsync: TRUE once what was written is on the disk.
+BOOL FlushFileBuffers(HANDLE file);
+
 BOOL CloseHandle(HANDLE object);
 
 int lstrlenA(LPCSTR text);
@@ -84,3 +89,10 @@ LPSTR GetCommandLineA();
 DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size);
 HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
 HLOCAL LocalFree(HLOCAL memory);
+
+// The console of a Windows program; only the tests provide these, to drive
+// the decision whether to wait before the window closes.
+DWORD GetConsoleProcessList(LPDWORD processes, DWORD count);
+HWND GetConsoleWindow();
+DWORD GetWindowThreadProcessId(HWND window, LPDWORD process);
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode);

@@ -68,6 +68,8 @@ BOOL write_file(HANDLE file, const void *buffer, DWORD count) {
          g_transferred == count;
 }
 
+BOOL flush_file(HANDLE file) { return FlushFileBuffers(file); }
+
 void close_file(HANDLE file) { CloseHandle(file); }
 
 DWORD parse_decimal(const char *text) {

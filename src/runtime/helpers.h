@@ -11,8 +11,10 @@ extern DWORD g_transferred;
 
 // Formats with wvsprintfA (at most 1023 characters reach the console) and
 // writes the text to g_stdout with every "\n" sent as CR LF. Write errors are
-// not reported. Always returns 0.
-int console_printf(const char *format, ...);
+// not reported. Always returns 0. "%lu" takes an unsigned long, which is 32
+// bits on Windows.
+int console_printf(const char *format, ...)
+    __attribute__((format(printf, 1, 2)));
 
 // Opens an existing file, or creates one for "w". In the mode, "r" asks for
 // reading, "+" for writing, "w" for writing to a new or truncated file; other
@@ -25,6 +27,9 @@ HANDLE open_file(const char *name, const char *mode);
 BOOL seek_file(HANDLE file, DWORD offset);
 BOOL read_file(HANDLE file, void *buffer, DWORD count);
 BOOL write_file(HANDLE file, const void *buffer, DWORD count);
+// TRUE once what was written is on the disk: a cache can take a write that the
+// disk refuses later.
+BOOL flush_file(HANDLE file);
 void close_file(HANDLE file);
 
 // The value of a text of decimal digits; 0 for an empty text, any other

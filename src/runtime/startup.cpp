@@ -2,6 +2,7 @@
 // does what a runtime's start-up would, and no more.
 #include "../patcher/command.h"
 #include "command_line.h"
+#include "console_wait.h"
 #include "helpers.h"
 
 // Windows promises only 4-byte stack alignment at the entry point.
@@ -11,6 +12,7 @@ program_start() {
   int argc = 0;
   char **argv = build_argv(&argc);
   int status = patcher_main(argc, argv);
+  wait_if_console_is_own();
   LocalFree(argv);
   ExitProcess(static_cast<UINT>(status));
 }
