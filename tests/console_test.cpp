@@ -74,8 +74,8 @@ TEST(ConsolePrintf, WritesEachLinePieceThenCrLf) {
 }
 
 TEST(ConsolePrintf, FormatsBeforeTranslating) {
-  EXPECT_EQ(writes_of("Movie #%lu length: %lu frames [changed]\n\n", DWORD{3},
-                      DWORD{250}),
+  EXPECT_EQ(writes_of("Movie #%lu length: %lu frames [changed]\n\n", 3ul,
+                      250ul),
             (Writes{"Movie #3 length: 250 frames [changed]", "\r\n", "", "\r\n",
                     ""}));
   EXPECT_EQ(writes_of("%s|%s\n", "x\ny", ""),

@@ -28,6 +28,7 @@ class FaultPoints : public ::testing::Test {
   std::vector<uint8_t> new_image = changed(image, 3, 120);
 
   void TearDown() override {
+    unsetenv("FMVFRAMES_SHORT_TRANSFERS");
     unsetenv("FMVFRAMES_FAIL_FILE_OP");
     unsetenv("FMVFRAMES_FAIL_CONSOLE_WRITE");
     unsetenv("FMVFRAMES_FAULT_REPORT");
@@ -116,6 +117,24 @@ TEST_F(FaultPoints, FileOperationsInAListing) {
     }
     EXPECT_EQ(r.out, BANNER + expected) << n;
     EXPECT_EQ(r.status, n <= 3 ? 1 : 0) << n;
+  }
+}
+
+// A system may move fewer bytes than asked in one call: reads and writes of
+// the game file and of the console then go on until all are moved, and the
+// run is the same as any other.
+TEST_F(FaultPoints, TransfersInPiecesMoveEverything) {
+  for (Args args : {Args{"3", "250"}, Args{}}) {
+    RunResult whole = run("FMVFRAMES_FAIL_FILE_OP", 0, args);
+    std::vector<uint8_t> after = read_bytes(game);
+    for (const char *piece : {"1", "5", "24"}) {
+      setenv("FMVFRAMES_SHORT_TRANSFERS", piece, 1);
+      RunResult r = run("FMVFRAMES_FAIL_FILE_OP", 0, args);
+      unsetenv("FMVFRAMES_SHORT_TRANSFERS");
+      EXPECT_EQ(r.out, whole.out) << piece;
+      EXPECT_EQ(r.status, whole.status) << piece;
+      EXPECT_TRUE(read_bytes(game) == after) << piece;
+    }
   }
 }
 

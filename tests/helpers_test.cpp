@@ -1,9 +1,10 @@
 #include "../src/runtime/helpers.h"
 
-#include <gtest/gtest.h>
-#include <sys/file.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,14 +22,21 @@ TEST(ParseDecimal, TakesPlainDigitsThatFitIn32Bits) {
     const char *text;
     DWORD value;
   } cases[] = {
-      {"0", 0},          {"7", 7},
-      {"007", 7},        {"131080", 131080},
-      {"", 0},           {"12a", 0},
-      {"-1", 0},         {"+1", 0},
-      {" 1", 0},         {"1 ", 0},
-      {"0x10", 0},       {"1,000", 0},
+      {"0", 0},
+      {"7", 7},
+      {"007", 7},
+      {"131080", 131080},
+      {"", 0},
+      {"12a", 0},
+      {"-1", 0},
+      {"+1", 0},
+      {" 1", 0},
+      {"1 ", 0},
+      {"0x10", 0},
+      {"1,000", 0},
       {"4294967295", 4294967295u},
-      {"4294967296", 0}, {"4294967297", 0},  // does not wrap around to 1
+      {"4294967296", 0},
+      {"4294967297", 0},  // does not wrap around to 1
       {"00000000004294967295", 4294967295u},
       {"99999999999999999999", 0},
   };
@@ -40,8 +48,12 @@ TEST(PathBasename, PointsPastTheLastSeparatorOfEitherKind) {
     const char *path;
     size_t base_at;
   } cases[] = {
-      {"C:\\dir\\tool.exe", 7}, {"dir/sub\\tool", 8}, {"dir\\sub/tool", 8},
-      {"dir\\", 4},             {"tool", 0},          {"", 0},
+      {"C:\\dir\\tool.exe", 7},
+      {"dir/sub\\tool", 8},
+      {"dir\\sub/tool", 8},
+      {"dir\\", 4},
+      {"tool", 0},
+      {"", 0},
       {"/", 1},
   };
   for (auto c : cases)
@@ -105,6 +117,8 @@ TEST_F(OpenFile, FailsOnADirectoryOrAFileHeldElsewhere) {
   ASSERT_GE(other, 0);
   ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
   EXPECT_EQ(open_file(path.c_str(), "rb+"), nullptr);
+  EXPECT_EQ(open_file(path.c_str(), "wb"), nullptr);
+  EXPECT_EQ(std::filesystem::file_size(path), 3u);  // nothing truncated
   ::close(other);
   HANDLE again = open_file(path.c_str(), "rb+");
   EXPECT_NE(again, nullptr);
@@ -164,9 +178,114 @@ TEST_F(OpenFile, SeekAndReadReportShortTransfers) {
   EXPECT_EQ(g_transferred, 2u);
   EXPECT_EQ(bytes[0], 2);
   EXPECT_EQ(bytes[1], 3);
+  // As on Windows, a read that meets the end of the file succeeds with the
+  // bytes there were, and with none at the end.
+  DWORD count = 99;
+  EXPECT_TRUE(seek_file(f, 1));
+  EXPECT_TRUE(ReadFile(f, bytes, 4, &count, nullptr));
+  EXPECT_EQ(count, 2u);
+  EXPECT_TRUE(ReadFile(f, bytes, 4, &count, nullptr));
+  EXPECT_EQ(count, 0u);
   EXPECT_TRUE(seek_file(f, 0));
   EXPECT_TRUE(read_file(f, bytes, 3));
   close_file(f);
+}
+
+// Each handle reads its own file; a closed handle, and anything that is no
+// open handle, is refused and never followed; a closed handle's slot serves
+// the next open.
+TEST_F(OpenFile, EachHandleIsItsOwnUntilClosed) {
+  std::string other_path = dir.path() + "/other";
+  ASSERT_TRUE(write_bytes(other_path, {7, 8, 9}));
+  HANDLE first = open_file(path.c_str(), "rb");
+  HANDLE other = open_file(other_path.c_str(), "rb");
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(other, nullptr);
+  char a = 0, b = 0;
+  EXPECT_TRUE(read_file(other, &b, 1));
+  EXPECT_TRUE(read_file(first, &a, 1));
+  EXPECT_EQ(a, 1);
+  EXPECT_EQ(b, 7);
+  EXPECT_TRUE(read_file(other, &b, 1));
+  EXPECT_EQ(b, 8);
+
+  EXPECT_TRUE(CloseHandle(first));
+  int not_a_handle = 0;
+  DWORD count = 0;
+  for (HANDLE h : {first, INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr),
+                   static_cast<HANDLE>(&not_a_handle)}) {
+    EXPECT_FALSE(ReadFile(h, &a, 1, &count, nullptr));
+    EXPECT_FALSE(WriteFile(h, &a, 1, &count, nullptr));
+    EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_BEGIN),
+              INVALID_SET_FILE_POINTER);
+    EXPECT_FALSE(FlushFileBuffers(h));
+    EXPECT_FALSE(CloseHandle(h));
+  }
+  EXPECT_EQ(not_a_handle, 0);
+
+  EXPECT_EQ(open_file(other_path.c_str(), "rb"), nullptr);  // still held
+  close_file(other);
+  HANDLE again = open_file(path.c_str(), "rb");
+  EXPECT_EQ(again, first);  // the first free slot
+  EXPECT_TRUE(read_file(again, &a, 1));
+  EXPECT_EQ(a, 1);
+  close_file(again);
+}
+
+// Where the exact name is missing, the one entry of its folder whose name
+// differs only in ASCII case is opened; with several, none is.
+TEST_F(OpenFile, FindsANameWhateverItsCase) {
+  struct {
+    std::vector<std::string> files;
+    const char *asked;
+    const char *opened;  // null: the open fails
+  } cases[] = {
+      {{"DUNMARROW3.EXE"}, "Dunmarrow3.exe", "DUNMARROW3.EXE"},
+      {{"dunmarrow3.exe"}, "Dunmarrow3.exe", "dunmarrow3.exe"},
+      {{"Dunmarrow3.exe", "DUNMARROW3.EXE"},
+       "Dunmarrow3.exe",
+       "Dunmarrow3.exe"},
+      {{"DUNMARROW3.EXE", "dunmarrow3.exe"}, "Dunmarrow3.exe", nullptr},
+      {{"sub/GAME.EXE"}, "sub/game.exe", "sub/GAME.EXE"},
+      {{"SUB/game.exe"}, "sub/game.exe", nullptr},  // folders are not looked up
+      {{"Dunmarrow3.ex"}, "Dunmarrow3.exe", nullptr},
+  };
+  for (auto &c : cases) {
+    ScratchDir folder;
+    std::filesystem::create_directory(folder.path() + "/sub");
+    std::filesystem::create_directory(folder.path() + "/SUB");
+    for (size_t i = 0; i < c.files.size(); ++i)
+      ASSERT_TRUE(write_bytes(folder.path() + "/" + c.files[i],
+                              {static_cast<uint8_t>(i + 1)}));
+    std::string asked = folder.path() + "/" + c.asked;
+    HANDLE f = open_file(asked.c_str(), "rb+");
+    EXPECT_EQ(f != nullptr, c.opened != nullptr) << c.asked;
+    if (f == nullptr || c.opened == nullptr) continue;
+    char byte = 0;
+    EXPECT_TRUE(read_file(f, &byte, 1));
+    std::vector<uint8_t> expected = read_bytes(folder.path() + "/" + c.opened);
+    EXPECT_EQ(static_cast<uint8_t>(byte), expected.at(0)) << c.asked;
+    close_file(f);
+  }
+}
+
+// A file the user may only read opens for reading (and not for writing).
+// Root may write anything, so the check runs as another user there.
+TEST_F(OpenFile, OpensForReadingWhereTheUserMayOnlyRead) {
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) _exit(3);
+    HANDLE f = open_file(path.c_str(), "rb");
+    char byte = 0;
+    bool read = f != nullptr && read_file(f, &byte, 1) && byte == 1;
+    _exit(!read ? 1 : open_file(path.c_str(), "rb+") != nullptr ? 2 : 0);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not read; 2: opened for writing";
 }
 
 }  // namespace

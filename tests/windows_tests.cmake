@@ -90,7 +90,7 @@ exec '${FMV_WINE64}' \"$@\"
     gtest_discover_tests(e2e_tests TEST_PREFIX native.
       TEST_FILTER Tool.LeavesAFileHeldByAWindowsProgramAlone
       EXTRA_ARGS --native --hold-with-wine=${run},${dir}/hold_file.exe
-        -- $<TARGET_FILE:fmvframes>
+        -- ${FMV_PROGRAM}
       PROPERTIES FIXTURES_REQUIRED ${wine})
   endif()
 endforeach()

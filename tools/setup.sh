@@ -5,8 +5,9 @@
 # packages are named.
 # usage: setup.sh build|test|release|bench
 set -eu
-build="cmake make g++"
-test="$build libgtest-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
+build="cmake make g++ musl-tools musl-dev"
+test="$build libgtest-dev util-linux bsdutils
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
   libwine:i386 clang libclang-rt-14-dev clang-tidy cppcheck"
 release="$build g++-mingw-w64-i686 zip"
 bench="$build hyperfine"

@@ -27,6 +27,11 @@ void report_counts() {
 
 }  // namespace
 
+unsigned fault_transfer_size() {
+  const char *value = getenv("FMVFRAMES_SHORT_TRANSFERS");
+  return value != nullptr ? static_cast<unsigned>(atol(value)) : 0;
+}
+
 bool fault_point_fails(FaultKind kind) {
   static bool started = atexit(report_counts) == 0;
   (void)started;

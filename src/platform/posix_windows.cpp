@@ -1,10 +1,13 @@
 // POSIX stand-ins for the Windows calls in posix_windows.h.
 #include "posix_windows.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <signal.h>
 #include <string.h>
+#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,21 +16,25 @@
 
 namespace {
 
-// A handle is this record: the descriptor and the access it was opened for,
-// since Windows refuses a transfer the handle has no access for.
+// A handle is this record: the descriptor, the access it was opened for,
+// since Windows refuses a transfer the handle has no access for, and the file
+// position. The position is kept here and each transfer says where it goes
+// (pread, pwrite), which saves the system call a seek would cost.
 struct PosixHandle {
   int fd;  // -1: a free slot
   DWORD access;
+  off_t position;  // -1: a stream, such as the console, that has none
 };
 
-PosixHandle g_console = {STDOUT_FILENO, GENERIC_WRITE};
+PosixHandle g_console = {STDOUT_FILENO, GENERIC_WRITE, -1};
 
 // Files are held in fixed slots, not on the heap: the tool has one open at a
 // time, and a test program a few.
 const int MAX_OPEN_FILES = 16;
 PosixHandle g_files[MAX_OPEN_FILES] = {
-    {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0},
-    {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}};
+    {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0},
+    {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0},
+    {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}};
 
 PosixHandle *free_slot() {
   for (PosixHandle &h : g_files)
@@ -35,17 +42,43 @@ PosixHandle *free_slot() {
   return nullptr;
 }
 
-// Null for no handle, and for one already closed.
+// Null for anything but the console or an open file's slot: no handle,
+// INVALID_HANDLE_VALUE, one already closed, or no handle of ours at all.
 PosixHandle *posix_handle(HANDLE h) {
-  PosixHandle *p = (h == nullptr || h == INVALID_HANDLE_VALUE)
-                       ? nullptr
-                       : static_cast<PosixHandle *>(h);
-  return p != nullptr && p->fd >= 0 ? p : nullptr;
+  PosixHandle *p = static_cast<PosixHandle *>(h);
+  bool ours = p == &g_console;
+  for (PosixHandle &slot : g_files) ours = ours || p == &slot;
+  return ours && p->fd >= 0 ? p : nullptr;
 }
 
 bool injected_failure(const PosixHandle *h) {
   return fault_point_fails(h == &g_console ? FAULT_CONSOLE_WRITE
                                            : FAULT_FILE_OP);
+}
+
+// Windows finds a file whatever the case of its name, and a game installed
+// from a disc may name its files in capitals. Where the exact name is
+// missing, this finds the one entry of its folder whose name matches but for
+// ASCII case and puts its path in found; false when there is none, or more
+// than one.
+const int PATH_SIZE = 1024;
+bool find_ignoring_case(const char *name, char found[PATH_SIZE]) {
+  const char *base = name;
+  for (const char *c = name; *c != '\0'; ++c)
+    if (*c == '/') base = c + 1;
+  int folder_length = static_cast<int>(base - name);
+  if (folder_length + NAME_MAX >= PATH_SIZE || *base == '\0') return false;
+  memcpy(found, name, folder_length);
+  found[folder_length] = '\0';
+  DIR *folder = opendir(folder_length > 0 ? found : ".");
+  if (folder == nullptr) return false;
+  int matches = 0;
+  while (const dirent *entry = readdir(folder)) {
+    if (strcasecmp(entry->d_name, base) != 0) continue;
+    if (++matches == 1) strcpy(found + folder_length, entry->d_name);
+  }
+  closedir(folder);
+  return matches == 1;
 }
 
 // True when another open of the file exists, in this process or another.
@@ -79,11 +112,13 @@ HANDLE GetStdHandle(DWORD std_handle) {
 }
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share,
-                   LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD,
-                   HANDLE) {
+                   LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE) {
   if (name == nullptr || fault_point_fails(FAULT_FILE_OP))
     return INVALID_HANDLE_VALUE;
-  int flags = O_CLOEXEC;
+  // Not O_CLOEXEC, which would cost a system call where the C library sets
+  // it apart: the tool starts no program. O_NONBLOCK: a FIFO in the file's
+  // place must not hold up the open (it is refused below).
+  int flags = O_NONBLOCK;
   bool can_read = (access & GENERIC_READ) != 0;
   bool can_write = (access & GENERIC_WRITE) != 0;
   if (can_read && can_write)
@@ -97,7 +132,14 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share,
   else if (disposition != OPEN_EXISTING)
     return INVALID_HANDLE_VALUE;
 
-  int fd = open(name, flags, 0666);
+  int fd = open(name, flags & ~O_CREAT, 0666);
+  if (fd < 0 && errno == ENOENT) {
+    char found[PATH_SIZE];
+    if (find_ignoring_case(name, found))
+      fd = open(found, flags & ~O_CREAT, 0666);
+    else if (flags & O_CREAT)
+      fd = open(name, flags, 0666);
+  }
   if (fd < 0) return INVALID_HANDLE_VALUE;
   struct stat st;
   bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -111,17 +153,18 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share,
   }
   h->fd = fd;
   h->access = access;
+  h->position = 0;
   return h;
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high,
                      DWORD method) {
   PosixHandle *h = posix_handle(file);
-  if (h == nullptr || distance_high != nullptr || method != FILE_BEGIN ||
-      distance < 0 || injected_failure(h))
+  if (h == nullptr || h->position < 0 || distance_high != nullptr ||
+      method != FILE_BEGIN || distance < 0 || injected_failure(h))
     return INVALID_SET_FILE_POINTER;
-  off_t at = lseek(h->fd, distance, SEEK_SET);
-  return at < 0 ? INVALID_SET_FILE_POINTER : static_cast<DWORD>(at);
+  h->position = distance;  // past the end too, as on Windows
+  return static_cast<DWORD>(distance);
 }
 
 namespace {
@@ -131,8 +174,10 @@ namespace {
 template <typename Transfer>
 bool transfer_all(Transfer step, DWORD count, DWORD *done) {
   *done = 0;
+  DWORD piece = fault_transfer_size();  // 0: as much as the system takes
   while (*done < count) {
-    ssize_t n = step(*done);
+    DWORD left = count - *done;
+    ssize_t n = step(*done, piece != 0 && piece < left ? piece : left);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) break;  // end of file
@@ -147,14 +192,16 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD transferred,
               LPOVERLAPPED) {
   PosixHandle *h = posix_handle(file);
   DWORD done = 0;
-  bool ok = h != nullptr && (h->access & GENERIC_READ) &&
-            !injected_failure(h) &&
-            transfer_all(
-                [&](DWORD at) {
-                  return read(h->fd, static_cast<char *>(buffer) + at,
-                              count - at);
-                },
-                count, &done);
+  bool ok =
+      h != nullptr && (h->access & GENERIC_READ) && !injected_failure(h) &&
+      transfer_all(
+          [&](DWORD at, DWORD size) {
+            char *to = static_cast<char *>(buffer) + at;
+            return h->position < 0 ? read(h->fd, to, size)
+                                   : pread(h->fd, to, size, h->position + at);
+          },
+          count, &done);
+  if (h != nullptr && h->position >= 0) h->position += done;
   if (transferred != nullptr) *transferred = done;
   return ok;
 }
@@ -166,11 +213,14 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD transferred,
   bool ok = h != nullptr && (h->access & GENERIC_WRITE) &&
             !injected_failure(h) &&
             transfer_all(
-                [&](DWORD at) {
-                  return write(h->fd, static_cast<const char *>(buffer) + at,
-                               count - at);
+                [&](DWORD at, DWORD size) {
+                  const char *from = static_cast<const char *>(buffer) + at;
+                  return h->position < 0
+                             ? write(h->fd, from, size)
+                             : pwrite(h->fd, from, size, h->position + at);
                 },
                 count, &done);
+  if (h != nullptr && h->position >= 0) h->position += done;
   if (transferred != nullptr) *transferred = done;
   return ok;
 }

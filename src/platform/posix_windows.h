@@ -78,9 +78,10 @@ BOOL CloseHandle(HANDLE object);
 
 int lstrlenA(LPCSTR text);
 
-// Formats "%s", "%d", "%u", "%lu", "%x", "%c" and "%%", with a width and the
-// "-" and "0" flags; "l" reads 32 bits, as on Windows. Writes at most 1024
-// bytes with the NUL and returns the count of characters before it.
+// Formats "%s", "%d" and "%lu", each with a width (right-aligned, padded with
+// blanks); "%lu" takes an unsigned long, of which 32 bits count, as on
+// Windows. "%%" and any other directive print their letter. Writes at most
+// 1024 bytes with the NUL and returns the count of characters before it.
 int wvsprintfA(LPSTR out, LPCSTR format, va_list args);
 
 // Process start-up on Windows. The native program takes its argument vector
