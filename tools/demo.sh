@@ -6,7 +6,7 @@ set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 sh tools/setup.sh build
-cmake --preset linux-x86_64 >/dev/null
+cmake --preset linux-x86_64 -DFMV_WEB=OFF >/dev/null  # the console tool only
 cmake --build --preset linux-x86_64 >/dev/null
 bin="$here/build/linux-x86_64"
 scratch=$(mktemp -d)

@@ -1,15 +1,17 @@
 #!/bin/sh
 # Installs from Debian's packages what this machine lacks for building the
-# tool (build), for running every test (test), for the release files
-# (release) or for the benchmark (bench). These lists are the one place the
-# packages are named.
+# console tool (build), for running every test (test), for the release files
+# with the page (release) or for the benchmark (bench). These lists are the
+# one place the packages are named.
 # usage: setup.sh build|test|release|bench
 set -eu
 build="cmake make g++ musl-tools musl-dev"
-test="$build libgtest-dev util-linux bsdutils
+web="clang lld-14"
+test="$build $web libgtest-dev util-linux bsdutils
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
-  libwine:i386 clang libclang-rt-14-dev clang-tidy cppcheck"
-release="$build g++-mingw-w64-i686 zip"
+  libwine:i386 libclang-rt-14-dev clang-tidy cppcheck
+  chromium chromium-driver python3-selenium"
+release="$build $web g++-mingw-w64-i686 zip"
 bench="$build hyperfine"
 case ${1:-} in
 build) wanted=$build ;;

@@ -1,0 +1,9 @@
+# cmake -DSOURCE=src/web -DMODULE=x.wasm -DPAGE=out.html -P web_embed.cmake
+# Puts the style, the script and the module (base64) into the page.
+cmake_minimum_required(VERSION 3.25)  # "@MODULE@" is text, not a variable
+file(READ ${SOURCE}/page.css STYLE)
+file(READ ${SOURCE}/page.js SCRIPT)
+execute_process(COMMAND base64 -w0 ${MODULE} OUTPUT_VARIABLE module
+  COMMAND_ERROR_IS_FATAL ANY)
+string(REPLACE "@MODULE@" "${module}" SCRIPT "${SCRIPT}")
+configure_file(${SOURCE}/page.html ${PAGE} @ONLY NEWLINE_STYLE LF)
