@@ -16,8 +16,8 @@ import threading
 import time
 import unittest
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
+from chromium import start_chromium  # noqa: E402
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
@@ -68,20 +68,11 @@ def errors(lines):
 class Page(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.folder = tempfile.TemporaryDirectory()
+        # The browser's last helpers may still write in its profile as it goes.
+        cls.folder = tempfile.TemporaryDirectory(ignore_cleanup_errors=True)
         cls.downloads = os.path.join(cls.folder.name, "downloads")
         os.mkdir(cls.downloads)
-        options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/lib/chromium/chromium"
-        for flag in ("--headless=new", "--no-sandbox", "--disable-gpu",
-                     "--disable-dev-shm-usage", "--no-first-run",
-                     "--disable-background-networking",
-                     "--disable-component-update", "--disable-sync",
-                     "--user-data-dir=" + os.path.join(cls.folder.name, "profile")):
-            options.add_argument(flag)
-        options.set_capability("unhandledPromptBehavior", "ignore")
-        cls.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
-                                      options=options)
+        cls.driver = start_chromium(os.path.join(cls.folder.name, "profile"))
         cls.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {
             "behavior": "allow", "downloadPath": cls.downloads})
         cls.sample = sample_game()
@@ -206,9 +197,10 @@ class Page(unittest.TestCase):
         # picker or a drop hands over: the same kind of handle. That storage
         # is not open to a file:// page, so the page comes from a server on
         # this machine's loopback address for this case.
-        serve = functools.partial(http.server.SimpleHTTPRequestHandler,
-                                  directory=os.path.dirname(PAGE))
-        serve.log_message = lambda *args: None
+        class Quiet(http.server.SimpleHTTPRequestHandler):
+            def log_message(self, *args):
+                pass
+        serve = functools.partial(Quiet, directory=os.path.dirname(PAGE))
         server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), serve)
         threading.Thread(target=server.serve_forever, daemon=True).start()
         try:
@@ -238,6 +230,7 @@ class Page(unittest.TestCase):
             self.assertFalse(self.would_ask_before_leaving())
         finally:
             server.shutdown()
+            server.server_close()
 
     def test_asks_before_leaving_unsaved_changes(self):
         self.open_page(self.sample)

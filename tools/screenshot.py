@@ -10,23 +10,15 @@ import sys
 import tempfile
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
+from chromium import start_chromium
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
 page, make_sample_game, picture = sys.argv[1:4]
 with tempfile.TemporaryDirectory() as folder:
     subprocess.run([make_sample_game, folder], check=True, stdout=subprocess.DEVNULL)
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/lib/chromium/chromium"
-    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu",
-                 "--disable-dev-shm-usage", "--no-first-run",
-                 "--disable-background-networking", "--disable-component-update",
-                 "--disable-sync", "--hide-scrollbars", "--window-size=800,1200",
-                 "--user-data-dir=" + os.path.join(folder, "profile")):
-        options.add_argument(flag)
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver = start_chromium(os.path.join(folder, "profile"), "--hide-scrollbars",
+                            "--window-size=800,1200")
     try:
         driver.get("file://" + os.path.abspath(page))
         driver.find_element(By.ID, "file").send_keys(os.path.join(folder, "Dunmarrow3.exe"))
