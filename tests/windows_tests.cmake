@@ -37,6 +37,7 @@ endif()
 # persistent server: the x86_64 one under plain wine64, the i686 one (the
 # program players get) under wine64's WoW64 mode, which needs Wine's 32-bit
 # DLLs on WINEDLLPATH from the moment the prefix is made.
+set(FMV_BUILT_ARCHES ${FMV_WINDOWS_ARCHES})
 set(FMV_x86_64_WINE wine)
 set(FMV_i686_WINE wow64)
 if(NOT FMV_WINE32_DLLS)
@@ -76,11 +77,20 @@ exec '${FMV_WINE64}' \"$@\"
   set(FMV_${arch}_RUN ${run})
 
   set(dir ${FMV_${arch}_DIR})
-  # The manifest parses as Windows parses it, and the version reads back.
-  add_test(NAME ${wine}.resources
-    COMMAND ${run} ${dir}/inspect_exe.exe Z:${dir}/fmvframes.exe
-      ${PROJECT_VERSION})
-  set_tests_properties(${wine}.resources PROPERTIES FIXTURES_REQUIRED ${wine})
+  # The manifest parses as Windows parses it, and the version reads back:
+  # each program's own, and from the 64-bit side every program built, which
+  # needs no WoW64.
+  set(inspected ${arch})
+  if(arch STREQUAL "x86_64")
+    set(inspected ${FMV_BUILT_ARCHES})
+  endif()
+  foreach(program_arch IN LISTS inspected)
+    add_test(NAME ${wine}.resources.${program_arch}
+      COMMAND ${run} ${dir}/inspect_exe.exe
+        Z:${FMV_${program_arch}_DIR}/fmvframes.exe ${PROJECT_VERSION})
+    set_tests_properties(${wine}.resources.${program_arch} PROPERTIES
+      FIXTURES_REQUIRED ${wine})
+  endforeach()
   gtest_discover_tests(e2e_tests TEST_PREFIX ${wine}.
     TEST_FILTER -Tool.LeavesAFileHeldByAWindowsProgramAlone
     EXTRA_ARGS --hold-with=${dir}/hold_file.exe --launch-with=${dir}/launch.exe
