@@ -218,8 +218,16 @@ TEST_F(Tool, LeavesAFileHeldByAnotherProgramAlone) {
                                        "--regid=nogroup", "--clear-groups"});
       return command;
     };
-    std::vector<std::string> holder = as_nobody(like_the_tool(g_holder));
-    std::vector<std::string> tool = as_nobody(g_tool);
+    // Copies in the scratch folder: the build's folder may be closed to
+    // other users.
+    auto copy_here = [&](const std::string &program) {
+      std::string copy =
+          dir.path() + "/" + std::filesystem::path(program).filename().string();
+      std::filesystem::copy_file(program, copy);
+      return copy;
+    };
+    std::vector<std::string> holder = as_nobody({copy_here(g_holder)});
+    std::vector<std::string> tool = as_nobody({copy_here(g_tool.back())});
     expect_kept_out_by(holder, tool);
     expect_run({"3", "250"}, changed_message(3, 250), 0, changed(image, 3, 120),
                tool);
