@@ -2,6 +2,13 @@
 
 #include "../runtime/helpers.h"
 
+namespace {
+
+// No Windows file name holds one, and a terminal takes one as an order.
+bool is_control(char c) { return c > 0 && c < ' '; }
+
+}  // namespace
+
 BOOL read_movie_table(HANDLE file, MovieTable *table) {
   return seek_file(file, MOVIE_TABLE_OFFSET) &&
          read_file(file, table, sizeof *table);
@@ -26,7 +33,7 @@ BOOL read_clip_name(HANDLE file, const MovieRecord *record,
 
 BOOL is_file_name(const char *name) {
   for (const char *c = name; *c != '\0'; ++c)
-    if (*c > 0 && *c < ' ') return FALSE;
+    if (is_control(*c)) return FALSE;
   return TRUE;
 }
 
@@ -41,7 +48,7 @@ void make_display_name(char name[MOVIE_NAME_READ_SIZE]) {
 
   // Not sent to the terminal as they are: they would steer it.
   for (char *c = name; *c != '\0'; ++c)
-    if (*c > 0 && *c < ' ') *c = '?';
+    if (is_control(*c)) *c = '?';
 
   int length = lstrlenA(name);
   if (length < 3) return;
