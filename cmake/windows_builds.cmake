@@ -30,9 +30,11 @@ string(REPLACE "x86_64" "x86-64" FMV_WINDOWS_MISSING "${FMV_WINDOWS_MISSING}")
 find_program(FMV_WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(FMV_WINESERVER wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
 # Wine's 32-bit Windows DLLs, with which wine64 runs the i686 program in its
-# WoW64 mode (this kernel runs no 32-bit Linux programs).
+# WoW64 mode (this kernel runs no 32-bit Linux programs): those that
+# tools/wine32_dlls.sh fetched, or those of an installed libwine:i386.
 find_path(FMV_WINE32_DLLS i386-windows/kernel32.dll
-  PATHS /usr/lib/i386-linux-gnu/wine NO_DEFAULT_PATH)
+  PATHS ${PROJECT_SOURCE_DIR}/build/wine32 /usr/lib/i386-linux-gnu/wine
+  NO_DEFAULT_PATH)
 # WoW64 sets up the 32-bit side with 32-bit system calls (int 0x80), which a
 # kernel may refuse even where Wine and its DLLs are installed.
 try_run(FMV_INT80_RUNS FMV_INT80_BUILDS ${CMAKE_BINARY_DIR}/int80-check
@@ -43,6 +45,6 @@ if(DEFINED ENV{CI})
     message(FATAL_ERROR "CI lacks the cross compilers or Wine")
   endif()
   if(NOT FMV_WINE32_DLLS)
-    message(FATAL_ERROR "CI lacks Wine's 32-bit DLLs (the package libwine:i386)")
+    message(FATAL_ERROR "CI lacks Wine's 32-bit DLLs (sh tools/wine32_dlls.sh)")
   endif()
 endif()

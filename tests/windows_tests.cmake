@@ -42,7 +42,7 @@ set(FMV_x86_64_WINE wine)
 set(FMV_i686_WINE wow64)
 if(NOT FMV_WINE32_DLLS)
   fmv_skipped_test(wow64.missing
-    "no run of the 32-bit program without the package libwine:i386")
+    "no run of the 32-bit program without Wine's 32-bit DLLs (sh tools/wine32_dlls.sh fetches them)")
   list(REMOVE_ITEM FMV_WINDOWS_ARCHES i686)
 elseif(NOT FMV_INT80_RUNS EQUAL 0)
   fmv_skipped_test(wow64.kernel "no run of the 32-bit program: this kernel \

@@ -2,20 +2,24 @@
 # Installs from Debian's packages what this machine lacks for building the
 # console tool (build), for running every test (test), for the release files
 # with the page (release) or for the benchmark (bench). These lists are the
-# one place the packages are named.
+# one place the packages are named. For the tests it also fetches Wine's
+# 32-bit DLLs into the project's cache (tools/wine32_dlls.sh), leaving the
+# machine's architectures as they are.
 # usage: setup.sh build|test|release|bench
 set -eu
+cd "$(dirname "$0")/.."
 build="cmake make g++ musl-tools musl-dev"
 web="clang lld-14"
+# One mingw-w64 flavour: the programs use no threads, so win32 will do.
 test="$build $web libgtest-dev util-linux bsdutils
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
-  libwine:i386 libclang-rt-14-dev clang-tidy cppcheck
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine64
+  libclang-rt-14-dev clang-tidy cppcheck
   chromium chromium-driver python3-selenium"
-release="$build $web g++-mingw-w64-i686 zip"
+release="$build $web g++-mingw-w64-i686-win32 zip"
 bench="$build hyperfine"
 case ${1:-} in
 build) wanted=$build ;;
-test) wanted=$test ;;  # libwine:i386: Wine's 32-bit DLLs, for the i686 program
+test) wanted=$test ;;
 release) wanted=$release ;;
 bench) wanted=$bench ;;
 *) echo "usage: setup.sh build|test|release|bench" >&2; exit 2 ;;
@@ -26,24 +30,35 @@ for package in $wanted; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
     missing="$missing $package"
 done
-[ -n "$missing" ] || exit 0
 
-if [ "$(id -u)" = 0 ]; then
-  as_root=""
-elif command -v sudo >/dev/null 2>&1; then
-  as_root=sudo
-else
-  echo "Needs Debian's packages:$missing. As root: apt-get install$missing" >&2
-  exit 1
+if [ -n "$missing" ]; then
+  if [ "$(id -u)" = 0 ]; then
+    as_root=""
+  elif command -v sudo >/dev/null 2>&1; then
+    as_root=sudo
+  else
+    echo "Needs Debian's packages:$missing. As root: apt-get install$missing" >&2
+    exit 1
+  fi
+  echo "Installing Debian's packages:$missing"
+  apt="$as_root env DEBIAN_FRONTEND=noninteractive apt-get"
+  log=$(mktemp)
+  trap 'rm -f "$log"' EXIT
+  # A mirror in the middle of a sync fails an index for a while: try again,
+  # and if it still fails, the install may well not need that index.
+  for try in 1 2 3; do
+    if $apt update >"$log" 2>&1; then
+      failed=""
+      break
+    fi
+    failed=$(grep -m1 '^E: ' "$log" || tail -n1 "$log")
+    [ "$try" = 3 ] || sleep 10
+  done
+  cat "$log"
+  # shellcheck disable=SC2086 # one word a package
+  if ! $apt install -y --no-install-recommends $missing; then
+    echo "setup.sh: could not install$missing${failed:+; apt-get update had failed: $failed}" >&2
+    exit 1
+  fi
 fi
-echo "Installing Debian's packages:$missing"
-case $missing in
-*:i386*)
-  dpkg --print-foreign-architectures | grep -qx i386 ||
-    $as_root dpkg --add-architecture i386
-  ;;
-esac
-$as_root env DEBIAN_FRONTEND=noninteractive apt-get update
-# shellcheck disable=SC2086 # one word a package
-$as_root env DEBIAN_FRONTEND=noninteractive \
-  apt-get install -y --no-install-recommends $missing
+[ "$1" != test ] || sh tools/wine32_dlls.sh
