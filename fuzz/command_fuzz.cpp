@@ -1,6 +1,6 @@
 // The whole command on any game file and any arguments: the table is written
-// only when all of it was read and the 14 names are file names (no byte from
-// 1 to 31), the file keeps its length, and no byte changes but the two of one
+// only when all of it was read and the 14 names are file names (not empty,
+// no byte from 1 to 31), the file keeps its length, and no byte changes but the two of one
 // duration_code, to the value asked for.
 #include <fcntl.h>
 #include <signal.h>
@@ -56,11 +56,12 @@ Case make_case(const uint8_t *data, size_t size) {
 }
 
 // True when a name, read as the tool reads it (31 bytes at most, up to a NUL
-// or the end of the file), holds a byte from 1 to 31.
-bool names_hold_control_bytes(const std::vector<uint8_t> &image) {
+// or the end of the file), is empty or holds a byte from 1 to 31.
+bool names_are_no_file_names(const std::vector<uint8_t> &image) {
   for (int clip = 1; clip <= 14; ++clip) {
     size_t at = record_field(clip, RECORD_NAME_OFFSET_AT);
     size_t name = GAME_NAME_BASE + (image[at] | image[at + 1] << 8);
+    if (name >= image.size() || image[name] == 0) return true;
     for (size_t j = 0; j < 31 && name + j < image.size(); ++j) {
       uint8_t byte = image[name + j];
       if (byte == 0) break;
@@ -101,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   DWORD clip = parse_decimal(c.args[0].c_str());
   DWORD frames = parse_decimal(c.args[1].c_str());
   bool valid = clip >= 1 && clip <= 14 && frames >= 12 && frames <= 131080;
-  bool foreign = whole_table && names_hold_control_bytes(c.image);
+  bool foreign = whole_table && names_are_no_file_names(c.image);
   std::vector<uint8_t> expected = c.image;
   if (whole_table && c.argc == 3 && valid && !foreign)
     put_16(expected, record_field(static_cast<int>(clip), RECORD_DURATION_CODE_AT),

@@ -19,6 +19,7 @@ struct Console {
   DWORD processes;  // attached to it, as GetConsoleProcessList counts
   bool window;
   DWORD window_owner;
+  bool visible;
   bool input_is_console;
   bool output_is_console;
 } g_console;
@@ -36,6 +37,10 @@ DWORD GetWindowThreadProcessId(HWND window, LPDWORD process) {
   EXPECT_EQ(window, &g_window);
   *process = g_console.window_owner;
   return 1;
+}
+BOOL IsWindowVisible(HWND window) {
+  EXPECT_EQ(window, &g_window);
+  return g_console.visible;
 }
 HANDLE GetStdHandle(DWORD which) {
   return which == STD_INPUT_HANDLE ? &g_input : nullptr;
@@ -100,19 +105,29 @@ TEST(ConsoleWait, WaitsOnlyInAConsoleMadeForThisProgram) {
     bool waits;
   } cases[] = {
       {"double-clicked: a console and window of its own",
-       {1, true, SELF, true, true},
+       {1, true, SELF, true, true, true},
        true},
       {"from cmd, PowerShell or a batch file",
-       {2, true, SELF + 1, true, true},
+       {2, true, SELF + 1, true, true, true},
+       false},
+      {"two processes, though the window is this program's",
+       {2, true, SELF, true, true, true},
        false},
       {"shares the console with more processes",
-       {5, true, SELF, true, true},
+       {5, true, SELF, true, true, true},
        false},
-      {"Wine from a terminal", {1, true, SELF + 7, true, true}, false},
-      {"a new console with no window", {1, false, 0, true, true}, false},
-      {"no console at all", {0, false, 0, false, false}, false},
-      {"own console, input redirected", {1, true, SELF, false, true}, false},
-      {"own console, output redirected", {1, true, SELF, true, false}, false},
+      {"Wine from a terminal", {1, true, SELF + 7, true, true, true}, false},
+      {"a console of its own, its window hidden (a script's or a task's)",
+       {1, true, SELF, false, true, true},
+       false},
+      {"a new console with no window", {1, false, 0, false, true, true}, false},
+      {"no console at all", {0, false, 0, false, false, false}, false},
+      {"own console, input redirected",
+       {1, true, SELF, true, false, true},
+       false},
+      {"own console, output redirected",
+       {1, true, SELF, true, true, false},
+       false},
   };
   for (auto &c : cases) {
     g_console = c.console;
@@ -122,6 +137,27 @@ TEST(ConsoleWait, WaitsOnlyInAConsoleMadeForThisProgram) {
     for (const std::string &piece : g_console_writes) shown += piece;
     EXPECT_EQ(shown, c.waits ? "\r\nPress Enter to close this window.\r\n" : "")
         << c.situation;
+  }
+}
+
+TEST(ConsoleWait, OneEnterEndsTheWait) {
+  const std::string long_line(64, 'x');  // fills the reader's buffer
+  struct {
+    const char *situation;
+    Writes input;
+    size_t left_unread;
+  } cases[] = {
+      {"Enter alone, in one piece", {"\r\n", "\r\n"}, 1},
+      {"a long line, in pieces", {long_line, "x\r\n", "\r\n"}, 1},
+      {"CR and LF in pieces of their own", {"x\r", "\n", "\r\n"}, 1},
+      {"input that ends without Enter", {"x"}, 0},
+  };
+  for (auto &c : cases) {
+    g_console = {1, true, SELF, true, true, true};
+    start_recording();
+    g_console_input = c.input;
+    wait_if_console_is_own();
+    EXPECT_EQ(g_console_input.size(), c.left_unread) << c.situation;
   }
 }
 

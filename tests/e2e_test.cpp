@@ -385,8 +385,11 @@ TEST_F(Tool, ListsNamesAsFarAsTheyGoAndNothingThatSteersATerminal) {
 // What can go wrong around the game file, and what the player sees then.
 TEST_F(Tool, FaultMatrix) {
   // MOVED: the table 0x600 bytes nearer the start, as another release may
-  // have it. CAPITALS: the file named DUNMARROW3.EXE, as a disc may have it.
-  enum Game { MISSING, DIRECTORY, FILE, MOVED, CAPITALS };
+  // have it. ZEROS: the table and all around it zeros, as another release
+  // commonly has there. CAPITALS: the file named DUNMARROW3.EXE, as a disc
+  // may have it. PAST_END: the file ends with the table, and clip 5's name
+  // lies past that end.
+  enum Game { MISSING, DIRECTORY, FILE, MOVED, ZEROS, CAPITALS, PAST_END };
   const size_t WHOLE = SIZE_MAX;
   const std::string SUCCESS =
       HEADER + std::string("Movie #3 length: 250 frames [changed]\r\n\r\n");
@@ -407,6 +410,7 @@ TEST_F(Tool, FaultMatrix) {
     std::string after_banner;  // not looked at when the output is closed
     int status;
     bool changes;  // clip 3 becomes 250 frames
+    const char *name5 = nullptr;  // clip 5's name, where not the sample's
   } rows[] = {
       {"missing", MISSING, 0, {"3", "250"}, {}, OPEN_ERROR, 1, false},
       {"missing, listing", MISSING, 0, {}, {}, OPEN_ERROR, 1, false},
@@ -490,7 +494,7 @@ TEST_F(Tool, FaultMatrix) {
        WHOLE,
        {"3", "250"},
        refused_flush,
-       HEADER + std::string(WRITE_ERROR),
+       HEADER + std::string(FLUSH_ERROR),
        1,
        true},
       {"another release of the game",
@@ -501,6 +505,22 @@ TEST_F(Tool, FaultMatrix) {
        HEADER + std::string(RELEASE_ERROR),
        1,
        false},
+      {"zeros where the table is", ZEROS, WHOLE, {"3", "250"}, {},
+       HEADER + std::string(RELEASE_ERROR), 1, false},
+      {"a name past the end of the file", PAST_END, WHOLE, {"3", "250"}, {},
+       HEADER + std::string(RELEASE_ERROR), 1, false},
+      {"one name empty", FILE, WHOLE, {"3", "250"}, {},
+       HEADER + std::string(RELEASE_ERROR), 1, false, ""},
+      {"a name holding 0x01", FILE, WHOLE, {"3", "250"}, {},
+       HEADER + std::string(RELEASE_ERROR), 1, false, "FMV\\\x01.SMK"},
+      {"a name holding 0x1F", FILE, WHOLE, {"3", "250"}, {},
+       HEADER + std::string(RELEASE_ERROR), 1, false, "FMV\\\x1F.SMK"},
+      {"a name holding 0x20", FILE, WHOLE, {"3", "250"}, {}, SUCCESS, 0, true,
+       "FMV\\A B.SMK"},
+      {"a name holding 0x7F", FILE, WHOLE, {"3", "250"}, {}, SUCCESS, 0, true,
+       "FMV\\\x7F.SMK"},
+      {"named in capitals", CAPITALS, WHOLE, {"3", "250"}, {}, SUCCESS, 0,
+       true},
       {"another release, out of range",
        MOVED,
        WHOLE,
@@ -517,16 +537,27 @@ TEST_F(Tool, FaultMatrix) {
   for (size_t at = GAME_TABLE_OFFSET; at < GAME_TABLE_OFFSET + GAME_TABLE_SIZE;
        ++at)
     moved[at] = filler_byte(at);
+  const std::vector<uint8_t> zeros(image.size(), 0);
+  std::vector<uint8_t> past_end(
+      image.begin(), image.begin() + GAME_TABLE_OFFSET + GAME_TABLE_SIZE);
+  put_16(past_end, record_field(5, RECORD_NAME_OFFSET_AT), 0xFFFF);
   const std::string capitals = dir.path() + "/DUNMARROW3.EXE";
   for (auto &r : rows) {
     std::filesystem::remove_all(game);
     std::filesystem::remove_all(capitals);
-    const std::vector<uint8_t> &game_image = r.game == MOVED ? moved : image;
+    const std::vector<uint8_t> &game_image =
+        r.game == MOVED ? moved
+        : r.game == ZEROS ? zeros
+        : r.game == PAST_END ? past_end
+                             : image;
     std::vector<uint8_t> before(
         game_image.begin(),
         game_image.begin() + std::min(r.size, game_image.size()));
+    if (r.name5 != nullptr)
+      std::copy(r.name5, r.name5 + std::strlen(r.name5) + 1,
+                before.begin() + GAME_NAME_BASE + SAMPLE_CLIPS[4].name_offset);
     const std::string &file = r.game == CAPITALS ? capitals : game;
-    bool is_file = r.game == FILE || r.game == MOVED || r.game == CAPITALS;
+    bool is_file = r.game != MISSING && r.game != DIRECTORY;
     if (is_file) {
       ASSERT_TRUE(write_bytes(file, before));
     }

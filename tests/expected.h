@@ -20,6 +20,10 @@ inline const char READ_ERROR[] =
     "Error: can not read the movie table from \"Dunmarrow3.exe\".\r\n\r\n";
 inline const char WRITE_ERROR[] =
     "Error: can not write the movie table to \"Dunmarrow3.exe\".\r\n\r\n";
+inline const char FLUSH_ERROR[] =
+    "Error: the change was written to \"Dunmarrow3.exe\", but the system did "
+    "not confirm that it is on the disk. List the clips to see what the file "
+    "holds.\r\n\r\n";
 inline const char NAMES_ERROR[] =
     "Error: can not read the clip names from \"Dunmarrow3.exe\".\r\n\r\n";
 inline const char RELEASE_ERROR[] =

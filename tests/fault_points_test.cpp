@@ -75,7 +75,7 @@ TEST_F(FaultPoints, FileOperationsInAChange) {
                        false},
               // The write reached the file, but not the disk: not reported
               // as done.
-      flush = {"flush", HEADER + std::string(WRITE_ERROR), 1, true},
+      flush = {"flush", HEADER + std::string(FLUSH_ERROR), 1, true},
               close = {"close", success, 0, true};  // the table is on the disk
   // Open, seek and read the table, seek and read each of the 14 names, seek
   // back, write, flush, close.

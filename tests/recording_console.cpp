@@ -3,6 +3,7 @@
 #include <cstring>
 
 std::vector<std::string> g_console_writes;
+std::vector<std::string> g_console_input;
 
 namespace {
 char g_console;  // its address is the console handle
@@ -11,6 +12,7 @@ char g_console;  // its address is the console handle
 void start_recording() {
   g_stdout = &g_console;
   g_console_writes.clear();
+  g_console_input.clear();
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD transferred,
@@ -29,7 +31,16 @@ HANDLE CreateFileA(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
 DWORD SetFilePointer(HANDLE, LONG, PLONG, DWORD) {
   return INVALID_SET_FILE_POINTER;
 }
-BOOL ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED) { return FALSE; }
+BOOL ReadFile(HANDLE, LPVOID buffer, DWORD count, LPDWORD transferred,
+              LPOVERLAPPED) {
+  if (g_console_input.empty() || g_console_input.front().size() > count)
+    return FALSE;
+  std::string piece = g_console_input.front();
+  g_console_input.erase(g_console_input.begin());
+  std::memcpy(buffer, piece.data(), piece.size());
+  *transferred = static_cast<DWORD>(piece.size());
+  return TRUE;
+}
 BOOL FlushFileBuffers(HANDLE) { return FALSE; }
 BOOL CloseHandle(HANDLE) { return FALSE; }
 int lstrlenA(LPCSTR text) { return static_cast<int>(std::strlen(text)); }

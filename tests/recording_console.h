@@ -8,6 +8,10 @@
 #include "../src/runtime/helpers.h"
 
 extern std::vector<std::string> g_console_writes;
+// What each read of standard input returns, in turn; a read fails once
+// none is left.
+extern std::vector<std::string> g_console_input;
 
-// Points g_stdout at the recording console and forgets earlier writes.
+// Points g_stdout at the recording console and forgets earlier writes and
+// unread input.
 void start_recording();

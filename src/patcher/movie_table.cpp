@@ -16,7 +16,7 @@ BOOL read_movie_table(HANDLE file, MovieTable *table) {
 
 BOOL write_movie_table(HANDLE file, const MovieTable *table) {
   return seek_file(file, MOVIE_TABLE_OFFSET) &&
-         write_file(file, table, sizeof *table) && flush_file(file);
+         write_file(file, table, sizeof *table);
 }
 
 BOOL read_clip_name(HANDLE file, const MovieRecord *record,
@@ -31,7 +31,8 @@ BOOL read_clip_name(HANDLE file, const MovieRecord *record,
   return read;
 }
 
-BOOL is_file_name(const char *name) {
+BOOL is_clip_name(const char *name) {
+  if (*name == '\0') return FALSE;
   for (const char *c = name; *c != '\0'; ++c)
     if (is_control(*c)) return FALSE;
   return TRUE;

@@ -32,7 +32,7 @@ static_assert(sizeof(MovieTable) == 336, "table layout");
 // TRUE only when all 336 bytes were read; a table not read in full must
 // never be written back.
 BOOL read_movie_table(HANDLE file, MovieTable *table);
-// TRUE only when all 336 bytes were written and are on the disk.
+// TRUE only when all 336 bytes were written; the caller flushes them.
 BOOL write_movie_table(HANDLE file, const MovieTable *table);
 
 // Reads the record's name into the buffer, always NUL-terminated and cut at
@@ -40,9 +40,10 @@ BOOL write_movie_table(HANDLE file, const MovieTable *table);
 // the seek or the read failed (the name is then cleared, or cut short).
 BOOL read_clip_name(HANDLE file, const MovieRecord *record,
                     char name[MOVIE_NAME_READ_SIZE]);
-// FALSE when the name holds a character from 1 to 31, which no Windows file
-// name can: the table read is then not where this release keeps it.
-BOOL is_file_name(const char *name);
+// FALSE when the name is empty or holds a character from 1 to 31, which no
+// Windows file name can: a table with such a name is not the clip table of
+// the release this tool knows.
+BOOL is_clip_name(const char *name);
 // Turns a name into the form it is listed in, in place: its base name with
 // the last three characters replaced by "dat" (a shorter one stays as is),
 // and any character from 1 to 31 shown as "?".

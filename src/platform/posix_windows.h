@@ -96,4 +96,5 @@ HLOCAL LocalFree(HLOCAL memory);
 DWORD GetConsoleProcessList(LPDWORD processes, DWORD count);
 HWND GetConsoleWindow();
 DWORD GetWindowThreadProcessId(HWND window, LPDWORD process);
+BOOL IsWindowVisible(HWND window);
 BOOL GetConsoleMode(HANDLE console, LPDWORD mode);

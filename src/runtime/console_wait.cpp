@@ -9,19 +9,21 @@
 // does Wine run from a terminal, where the console window belongs to another
 // process (the terminal's host), and a console with no window lists one as
 // well: only a console with a window owned by this very process is taken for
-// one made for it. When in doubt the program does not wait, since a wait in
+// one made for it. A hidden window (a script's or a scheduled task's) has
+// nobody to press Enter. When in doubt the program does not wait, since a wait in
 // a terminal or a script would hang it, while not waiting only closes the
 // window early.
 void wait_if_console_is_own() {
   DWORD processes[2];  // alone on the console, the one listed is this one
   if (GetConsoleProcessList(processes, 2) != 1) return;
   HWND window = GetConsoleWindow();
+  if (window == nullptr) return;
   DWORD owner = 0;
-  if (window != nullptr) GetWindowThreadProcessId(window, &owner);
+  GetWindowThreadProcessId(window, &owner);
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode = 0;
-  if (owner != processes[0] || !GetConsoleMode(input, &mode) ||
-      !GetConsoleMode(g_stdout, &mode))
+  if (owner != processes[0] || !IsWindowVisible(window) ||
+      !GetConsoleMode(input, &mode) || !GetConsoleMode(g_stdout, &mode))
     return;
 
   console_printf("\nPress Enter to close this window.\n");
