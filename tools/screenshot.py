@@ -29,7 +29,8 @@ with tempfile.TemporaryDirectory() as folder:
         driver.find_element(By.ID, "save").send_keys("")  # focus on Save
         time.sleep(0.3)
         height = driver.execute_script("return document.body.scrollHeight")
-        driver.set_window_size(800, height + 40)
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": 800, "height": height, "deviceScaleFactor": 1, "mobile": False})
         driver.execute_script("window.scrollTo(0, 0)")
         driver.save_screenshot(picture)
     finally:

@@ -27,7 +27,7 @@ char g_args[ARGS_SIZE];
 
 // The one file (whatever name the player's copy has) and the console.
 char g_console_handle, g_game_handle;
-DWORD g_game_size;  // 0: no file is loaded
+bool g_game_loaded;
 bool g_game_open;
 DWORD g_position;
 
@@ -50,7 +50,7 @@ extern "C" void *memcpy(void *to, const void *from, size_t count) {
 HANDLE CreateFileA(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
                    HANDLE) {
   // Like a file opened with no sharing: one holder at a time.
-  if (g_game_size == 0 || g_game_open) return INVALID_HANDLE_VALUE;
+  if (!g_game_loaded || g_game_open) return INVALID_HANDLE_VALUE;
   g_game_open = true;
   g_position = 0;
   return &g_game_handle;
@@ -92,7 +92,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD transferred,
   return moved >= 0 && static_cast<DWORD>(moved) == count;
 }
 
-// What was written is in the page's copy, which the page saves whole.
+// What was written is in the page's copy, whose table the page saves.
 BOOL FlushFileBuffers(HANDLE file) {
   return file == &g_game_handle && g_game_open;
 }
@@ -113,23 +113,25 @@ int lstrlenA(LPCSTR text) {
 // first.
 EXPORTED("args") char *args() { return g_args; }
 
-// The size of the player's game file, read through game_read; 0 for none.
-EXPORTED("set_game_size") void set_game_size(DWORD size) { g_game_size = size; }
+// Whether the page holds a game file, which is read through game_read. An
+// empty file is a file, as on the disk.
+EXPORTED("set_game") void set_game(int loaded) { g_game_loaded = loaded != 0; }
 
 // Runs the tool with the first argc arguments in args() and returns its exit
 // status; its console output is then at output(), output_length() bytes.
 EXPORTED("run") int run(int argc) {
+  g_output_length = 0;  // no run's output outlives it
+  g_output[0] = '\0';
   char *argv[MAX_ARGS + 1] = {};
   if (argc < 1 || argc > MAX_ARGS) return -1;
   g_args[ARGS_SIZE - 1] = '\0';
   char *next = g_args;
   for (int i = 0; i < argc; ++i) {
+    if (next >= g_args + ARGS_SIZE) return -1;  // the last NUL ends the buffer
     argv[i] = next;
     next += lstrlenA(next) + 1;
-    if (next >= g_args + ARGS_SIZE) return -1;
   }
   g_stdout = &g_console_handle;
-  g_output_length = 0;
   int status = patcher_main(argc, argv);
   g_output[g_output_length] = '\0';
   return status;
