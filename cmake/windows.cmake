@@ -43,11 +43,12 @@ target_link_options(fmvframes PRIVATE
 target_link_libraries(fmvframes PRIVATE kernel32 user32)
 
 install(TARGETS fmvframes RUNTIME DESTINATION .)
-# Named for the tool: the game's folder may hold a README.txt of its own.
+# Named for the tool: the game's folder may hold a README.txt or a LICENSE
+# of its own.
 configure_file(packaging/fmvframes-windows.txt fmvframes.txt NEWLINE_STYLE CRLF)
-configure_file(LICENSE LICENSE NEWLINE_STYLE CRLF)
+configure_file(LICENSE fmvframes-LICENSE.txt NEWLINE_STYLE CRLF)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/fmvframes.txt
-  ${CMAKE_CURRENT_BINARY_DIR}/LICENSE DESTINATION .)
+  ${CMAKE_CURRENT_BINARY_DIR}/fmvframes-LICENSE.txt DESTINATION .)
 if(FMV_WEB)
   install(FILES ${FMV_PAGE} DESTINATION .)
 endif()

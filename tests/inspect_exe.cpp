@@ -128,7 +128,7 @@ void check_version(const char *program, const char *version) {
   check_string(info, "ProductVersion", version);
   check_string(info, "ProductName", "fmvframes");
   check_string(info, "OriginalFilename", "fmvframes.exe");
-  check_string(info, "FileDescription", "Dunmarrow 3 FMV frames changer");
+  check_string(info, "FileDescription", "Dunmarrow 3 FMV frame counts");
   check_string(info, "LegalCopyright",
                "(c) 2026 the fmvframes authors, MIT license");
 }

@@ -227,6 +227,8 @@ class Page(unittest.TestCase):
         with open(PAGE, encoding="utf-8") as f:
             page = f.read()
         self.assertLessEqual(os.path.getsize(PAGE), 24 * 1024)
+        # The one name of the page and of the Windows program's version.
+        self.assertIn("<title>Dunmarrow 3 FMV frame counts</title>", page)
         for reference in ("http:", "https:", "src=", "href=", "@import", "url("):
             self.assertNotIn(reference, page)
 

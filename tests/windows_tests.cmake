@@ -21,6 +21,11 @@ foreach(arch IN LISTS FMV_WINDOWS_ARCHES)
 endforeach()
 
 if("i686" IN_LIST FMV_WINDOWS_ARCHES)
+  # The Windows archive's files, by name (the page joins them in a release).
+  add_test(NAME release.names.windows
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/check_release_names.sh
+      ${FMV_i686_DIR} Unspecified
+      fmvframes.exe fmvframes-LICENSE.txt fmvframes.txt)
   add_test(NAME windows.i686.reproducible
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/check_reproducible.sh
       ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/cmake/mingw-i686.cmake
