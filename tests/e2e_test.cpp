@@ -409,7 +409,7 @@ TEST_F(Tool, FaultMatrix) {
     RunOptions options;
     std::string after_banner;  // not looked at when the output is closed
     int status;
-    bool changes;  // clip 3 becomes 250 frames
+    bool changes;                 // clip 3 becomes 250 frames
     const char *name5 = nullptr;  // clip 5's name, where not the sample's
   } rows[] = {
       {"missing", MISSING, 0, {"3", "250"}, {}, OPEN_ERROR, 1, false},
@@ -505,21 +505,74 @@ TEST_F(Tool, FaultMatrix) {
        HEADER + std::string(RELEASE_ERROR),
        1,
        false},
-      {"zeros where the table is", ZEROS, WHOLE, {"3", "250"}, {},
-       HEADER + std::string(RELEASE_ERROR), 1, false},
-      {"a name past the end of the file", PAST_END, WHOLE, {"3", "250"}, {},
-       HEADER + std::string(RELEASE_ERROR), 1, false},
-      {"one name empty", FILE, WHOLE, {"3", "250"}, {},
-       HEADER + std::string(RELEASE_ERROR), 1, false, ""},
-      {"a name holding 0x01", FILE, WHOLE, {"3", "250"}, {},
-       HEADER + std::string(RELEASE_ERROR), 1, false, "FMV\\\x01.SMK"},
-      {"a name holding 0x1F", FILE, WHOLE, {"3", "250"}, {},
-       HEADER + std::string(RELEASE_ERROR), 1, false, "FMV\\\x1F.SMK"},
-      {"a name holding 0x20", FILE, WHOLE, {"3", "250"}, {}, SUCCESS, 0, true,
+      {"zeros where the table is",
+       ZEROS,
+       WHOLE,
+       {"3", "250"},
+       {},
+       HEADER + std::string(RELEASE_ERROR),
+       1,
+       false},
+      {"a name past the end of the file",
+       PAST_END,
+       WHOLE,
+       {"3", "250"},
+       {},
+       HEADER + std::string(RELEASE_ERROR),
+       1,
+       false},
+      {"one name empty",
+       FILE,
+       WHOLE,
+       {"3", "250"},
+       {},
+       HEADER + std::string(RELEASE_ERROR),
+       1,
+       false,
+       ""},
+      {"a name holding 0x01",
+       FILE,
+       WHOLE,
+       {"3", "250"},
+       {},
+       HEADER + std::string(RELEASE_ERROR),
+       1,
+       false,
+       "FMV\\\x01.SMK"},
+      {"a name holding 0x1F",
+       FILE,
+       WHOLE,
+       {"3", "250"},
+       {},
+       HEADER + std::string(RELEASE_ERROR),
+       1,
+       false,
+       "FMV\\\x1F.SMK"},
+      {"a name holding 0x20",
+       FILE,
+       WHOLE,
+       {"3", "250"},
+       {},
+       SUCCESS,
+       0,
+       true,
        "FMV\\A B.SMK"},
-      {"a name holding 0x7F", FILE, WHOLE, {"3", "250"}, {}, SUCCESS, 0, true,
+      {"a name holding 0x7F",
+       FILE,
+       WHOLE,
+       {"3", "250"},
+       {},
+       SUCCESS,
+       0,
+       true,
        "FMV\\\x7F.SMK"},
-      {"named in capitals", CAPITALS, WHOLE, {"3", "250"}, {}, SUCCESS, 0,
+      {"named in capitals",
+       CAPITALS,
+       WHOLE,
+       {"3", "250"},
+       {},
+       SUCCESS,
+       0,
        true},
       {"another release, out of range",
        MOVED,
@@ -545,11 +598,10 @@ TEST_F(Tool, FaultMatrix) {
   for (auto &r : rows) {
     std::filesystem::remove_all(game);
     std::filesystem::remove_all(capitals);
-    const std::vector<uint8_t> &game_image =
-        r.game == MOVED ? moved
-        : r.game == ZEROS ? zeros
-        : r.game == PAST_END ? past_end
-                             : image;
+    const std::vector<uint8_t> &game_image = r.game == MOVED      ? moved
+                                             : r.game == ZEROS    ? zeros
+                                             : r.game == PAST_END ? past_end
+                                                                  : image;
     std::vector<uint8_t> before(
         game_image.begin(),
         game_image.begin() + std::min(r.size, game_image.size()));

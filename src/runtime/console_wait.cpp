@@ -10,8 +10,8 @@
 // process (the terminal's host), and a console with no window lists one as
 // well: only a console with a window owned by this very process is taken for
 // one made for it. A hidden window (a script's or a scheduled task's) has
-// nobody to press Enter. When in doubt the program does not wait, since a wait in
-// a terminal or a script would hang it, while not waiting only closes the
+// nobody to press Enter. When in doubt the program does not wait, since a wait
+// in a terminal or a script would hang it, while not waiting only closes the
 // window early.
 void wait_if_console_is_own() {
   DWORD processes[2];  // alone on the console, the one listed is this one
