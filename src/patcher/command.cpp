@@ -38,18 +38,15 @@ int check_clip_names(HANDLE file, const MovieTable *table) {
   char name[MOVIE_NAME_READ_SIZE];
   for (int k = 0; k < MOVIE_COUNT; ++k) {
     if (!read_clip_name(file, &table->records[k], name)) {
-      console_printf(
-          "Error: can not read the clip names from \"%s"
-          "\".\n\n",
-          TARGET_FILE_NAME);
+      console_printf("Error: can not read the clip names from \"%s\".\n\n",
+                     TARGET_FILE_NAME);
       return STATUS_FAILED;
     }
     if (!is_clip_name(name)) {
       console_printf(
-          "Error: \"%s"
-          "\" is not a release of the game that this tool knows: "
-          "its clip table is not where this tool looks. Nothing "
-          "was changed.\n\n",
+          "Error: \"%s\" is not a release of the game that this tool "
+          "knows: its clip table is not where this tool looks. Nothing was "
+          "changed.\n\n",
           TARGET_FILE_NAME);
       return STATUS_FAILED;
     }
@@ -78,18 +75,16 @@ int change_clip(HANDLE file, MovieTable *table, char **argv) {
   WORD code = code_from_frames(frames);
   table->records[clip - 1].duration_code = code;
   if (!write_movie_table(file, table)) {
-    console_printf(
-        "Error: can not write the movie table to \"%s"
-        "\".\n\n",
-        TARGET_FILE_NAME);
+    console_printf("Error: can not write the movie table to \"%s\".\n\n",
+                   TARGET_FILE_NAME);
     return STATUS_FAILED;
   }
   // Written, but a disk or share that fails it later would lose it.
   if (!flush_file(file)) {
     console_printf(
-        "Error: the change was written to \"%s"
-        "\", but the system did not confirm that it is on the "
-        "disk. List the clips to see what the file holds.\n\n",
+        "Error: the change was written to \"%s\", but the system did not "
+        "confirm that it is on the disk. List the clips to see what the file "
+        "holds.\n\n",
         TARGET_FILE_NAME);
     return STATUS_FAILED;
   }
@@ -111,20 +106,16 @@ int patcher_main(int argc, char **argv) {
 
   HANDLE file = open_file(TARGET_FILE_NAME, "rb+");
   if (file == nullptr) {
-    console_printf(
-        "Error: can not open \"%s"
-        "\" for read-write.\n\n",
-        TARGET_FILE_NAME);
+    console_printf("Error: can not open \"%s\" for read-write.\n\n",
+                   TARGET_FILE_NAME);
     return STATUS_FAILED;
   }
 
   MovieTable table;
   int status = STATUS_OK;
   if (!read_movie_table(file, &table)) {
-    console_printf(
-        "Error: can not read the movie table from \"%s"
-        "\".\n\n",
-        TARGET_FILE_NAME);
+    console_printf("Error: can not read the movie table from \"%s\".\n\n",
+                   TARGET_FILE_NAME);
     status = STATUS_FAILED;
   } else {
     console_printf(" # | frames | filename\n");

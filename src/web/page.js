@@ -12,7 +12,8 @@ const ARGS_SIZE = 256;  // the module's argument buffer
 const $ = (id) => document.getElementById(id);
 let tool = null;  // the module's exports
 // The open file: its name, its handle (where the browser gives one), its
-// size and table as opened or last saved, and the copy the tool edits.
+// table as opened or last saved, and the copy the tool edits (which keeps
+// the size the file had).
 let game = null;
 let saving = false;  // one save at a time; nothing opens meanwhile
 let downloaded = null;  // the table last handed to the browser to download
@@ -114,8 +115,8 @@ function draw() {
 // Marks a row whose count differs from the file's, with the count it had.
 function mark(input) {
   const row = input.closest("tr");
-  const clip = row.cells[0].textContent, at = TABLE_AT + codeAt(clip);
-  const edited = !same(game.bytes.subarray(at, at + 2), game.saved.subarray(at - TABLE_AT, at - TABLE_AT + 2));
+  const clip = row.cells[0].textContent, at = codeAt(clip);
+  const edited = !same(game.bytes.subarray(TABLE_AT + at, TABLE_AT + at + 2), game.saved.subarray(at, at + 2));
   row.classList.toggle("edited", edited);
   const [was, back] = row.cells[3].children;
   was.textContent = edited ? "was " + input.dataset.saved : "";
@@ -146,7 +147,7 @@ function accept(clip, input) {
 
 // Changes one clip in the copy as "fmvframes CLIP FRAMES" would.
 function change(clip, input) {
-  const before = input.closest("tr").dataset.shown || input.dataset.saved;
+  const before = input.dataset.shown || input.dataset.saved;
   const result = run([clip, input.value.trim()]);
   if (result.status !== 0) {
     input.value = before;
@@ -155,7 +156,7 @@ function change(clip, input) {
     return;
   }
   const said = result.lines.find((line) => line.startsWith("Movie #"));
-  input.value = input.closest("tr").dataset.shown = /length: (\d+)/.exec(said)[1];
+  input.value = input.dataset.shown = /length: (\d+)/.exec(said)[1];
   accept(clip, input);
   mark(input);
   $("status").textContent = said + " Not saved yet.";
@@ -164,7 +165,7 @@ function change(clip, input) {
 function putBack(clip, input) {
   const at = codeAt(clip);
   game.bytes.set(game.saved.subarray(at, at + 2), TABLE_AT + at);
-  input.value = input.closest("tr").dataset.shown = input.dataset.saved;
+  input.value = input.dataset.shown = input.dataset.saved;
   accept(clip, input);
   mark(input);
   input.focus();
@@ -173,7 +174,7 @@ function putBack(clip, input) {
 
 // Shows a file whose bytes were read; the changes not saved are gone.
 function show(name, handle, bytes) {
-  game = { name, handle, size: bytes.length, saved: tableOf(bytes), bytes };
+  game = { name, handle, saved: tableOf(bytes), bytes };
   openNote("");
   saveNote("");
   return draw();
@@ -240,10 +241,9 @@ async function saveInPlace({ game: target, table, counts }) {
   } catch (error) {
     return saveNote("Error: can not read " + target.name + " again (" + error.message + "). Nothing was saved.", true);
   }
-  if (now.size !== target.size || !same(now.table, target.saved)) {
+  if (now.size !== target.bytes.length || !same(now.table, target.saved)) {
     const unsaved = inputs().filter((input) => input.closest("tr").classList.contains("edited"))
       .map((input) => "clip " + input.closest("tr").cells[0].textContent + " to " + input.value);
-    busy(false);
     if (game === target) show(target.name, target.handle, new Uint8Array(await now.file.arrayBuffer()));
     return saveNote("Error: " + target.name + " changed since it was opened, so nothing was saved. " +
       "It is shown as it is now. Type your changes again: " + unsaved.join(", ") + ".", true);
