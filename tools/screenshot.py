@@ -26,7 +26,7 @@ with tempfile.TemporaryDirectory() as folder:
         field = driver.find_element(By.ID, "frames-3")
         field.send_keys(Keys.CONTROL, "a")
         field.send_keys("250", Keys.ENTER)
-        driver.find_element(By.ID, "save").send_keys("")  # focus on Save
+        driver.find_element(By.ID, "download").send_keys("")  # focus on the download
         time.sleep(0.3)
         height = driver.execute_script("return document.body.scrollHeight")
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {

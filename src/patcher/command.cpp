@@ -32,28 +32,6 @@ void list_clips(HANDLE file, const MovieTable *table, const char *argv0) {
       path_basename(argv0));
 }
 
-// Names that no file can have mean another release of the game, whose table
-// lies elsewhere, and what lies here must not be overwritten.
-int check_clip_names(HANDLE file, const MovieTable *table) {
-  char name[MOVIE_NAME_READ_SIZE];
-  for (int k = 0; k < MOVIE_COUNT; ++k) {
-    if (!read_clip_name(file, &table->records[k], name)) {
-      console_printf("Error: can not read the clip names from \"%s\".\n\n",
-                     TARGET_FILE_NAME);
-      return STATUS_FAILED;
-    }
-    if (!is_clip_name(name)) {
-      console_printf(
-          "Error: \"%s\" is not a release of the game that this tool "
-          "knows: its clip table is not where this tool looks. Nothing was "
-          "changed.\n\n",
-          TARGET_FILE_NAME);
-      return STATUS_FAILED;
-    }
-  }
-  return STATUS_OK;
-}
-
 int change_clip(HANDLE file, MovieTable *table, char **argv) {
   DWORD clip = parse_decimal(argv[1]);
   DWORD frames = parse_decimal(argv[2]);
@@ -96,6 +74,26 @@ int change_clip(HANDLE file, MovieTable *table, char **argv) {
 }
 
 }  // namespace
+
+int check_clip_names(HANDLE file, const MovieTable *table) {
+  char name[MOVIE_NAME_READ_SIZE];
+  for (int k = 0; k < MOVIE_COUNT; ++k) {
+    if (!read_clip_name(file, &table->records[k], name)) {
+      console_printf("Error: can not read the clip names from \"%s\".\n\n",
+                     TARGET_FILE_NAME);
+      return STATUS_FAILED;
+    }
+    if (!is_clip_name(name)) {
+      console_printf(
+          "Error: \"%s\" is not a release of the game that this tool "
+          "knows: its clip table is not where this tool looks. Nothing was "
+          "changed.\n\n",
+          TARGET_FILE_NAME);
+      return STATUS_FAILED;
+    }
+  }
+  return STATUS_OK;
+}
 
 int patcher_main(int argc, char **argv) {
   console_printf(BANNER);  // it holds no "%"

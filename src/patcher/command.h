@@ -1,5 +1,7 @@
 #pragma once
 
+#include "movie_table.h"
+
 // Exit statuses.
 const int STATUS_OK = 0;
 // The game file could not be opened, read or written, or there was no
@@ -11,3 +13,8 @@ const int STATUS_BAD_ARGUMENT = 2;
 // frame count) changes one clip's frame count in the game file. argv may be
 // null when the command line could not be split.
 int patcher_main(int argc, char **argv);
+
+// Names that no file can have mean another release of the game, whose table
+// lies elsewhere, and what lies there must not be overwritten: says so and
+// returns STATUS_FAILED. A change checks this before it writes.
+int check_clip_names(HANDLE file, const MovieTable *table);

@@ -3,6 +3,7 @@
 // module through two imported functions; console output collects in a
 // buffer that the page reads after each run. Links no C runtime.
 #include "../patcher/command.h"
+#include "../patcher/movie_table.h"
 #include "../platform/posix_windows.h"
 #include "../runtime/helpers.h"
 
@@ -30,6 +31,12 @@ char g_console_handle, g_game_handle;
 bool g_game_loaded;
 bool g_game_open;
 DWORD g_position;
+
+// No run's output outlives it.
+void clear_output() {
+  g_output_length = 0;
+  g_output[0] = '\0';
+}
 
 }  // namespace
 
@@ -120,8 +127,7 @@ EXPORTED("set_game") void set_game(int loaded) { g_game_loaded = loaded != 0; }
 // Runs the tool with the first argc arguments in args() and returns its exit
 // status; its console output is then at output(), output_length() bytes.
 EXPORTED("run") int run(int argc) {
-  g_output_length = 0;  // no run's output outlives it
-  g_output[0] = '\0';
+  clear_output();
   char *argv[MAX_ARGS + 1] = {};
   if (argc < 1 || argc > MAX_ARGS) return -1;
   g_args[ARGS_SIZE - 1] = '\0';
@@ -135,6 +141,26 @@ EXPORTED("run") int run(int argc) {
   int status = patcher_main(argc, argv);
   g_output[g_output_length] = '\0';
   return status;
+}
+
+// The check a change makes before it writes, alone: STATUS_OK for the
+// release the tool knows, else the tool's own message in output(). The page
+// lets nobody edit a table that no change could write.
+EXPORTED("check") int check() {
+  clear_output();
+  g_stdout = &g_console_handle;
+  HANDLE file = open_file(TARGET_FILE_NAME, "rb+");
+  if (file == nullptr) return STATUS_FAILED;
+  MovieTable table;
+  int status = read_movie_table(file, &table) ? check_clip_names(file, &table)
+                                              : STATUS_FAILED;
+  close_file(file);
+  return status;
+}
+
+// The frames a duration code plays, as the tool lists them.
+EXPORTED("frames") int frames(int code) {
+  return static_cast<int>(frames_from_code(static_cast<WORD>(code)));
 }
 
 EXPORTED("output") const char *output() { return g_output; }
