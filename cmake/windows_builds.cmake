@@ -31,9 +31,21 @@ find_program(FMV_WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(FMV_WINESERVER wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
 # Wine's 32-bit Windows DLLs, with which wine64 runs the i686 program in its
 # WoW64 mode (this kernel runs no 32-bit Linux programs): those that
-# tools/wine32_dlls.sh fetched, or those of an installed libwine:i386.
+# tools/wine32_dlls.sh fetched for the installed wine64 into the user's cache
+# (where a clean of build/ leaves them), or those of an installed
+# libwine:i386. A path found before that no longer holds them is forgotten.
+execute_process(COMMAND dpkg-query -W -f=\${Version} wine64
+  OUTPUT_VARIABLE FMV_WINE64_VERSION ERROR_QUIET)
+set(FMV_CACHE_HOME $ENV{XDG_CACHE_HOME})
+if(NOT FMV_CACHE_HOME)
+  set(FMV_CACHE_HOME $ENV{HOME}/.cache)
+endif()
+if(FMV_WINE32_DLLS AND NOT EXISTS ${FMV_WINE32_DLLS}/i386-windows/kernel32.dll)
+  unset(FMV_WINE32_DLLS CACHE)
+endif()
 find_path(FMV_WINE32_DLLS i386-windows/kernel32.dll
-  PATHS ${PROJECT_SOURCE_DIR}/build/wine32 /usr/lib/i386-linux-gnu/wine
+  PATHS ${FMV_CACHE_HOME}/fmvframes/wine32-${FMV_WINE64_VERSION}
+    /usr/lib/i386-linux-gnu/wine
   NO_DEFAULT_PATH)
 # WoW64 sets up the 32-bit side with 32-bit system calls (int 0x80), which a
 # kernel may refuse even where Wine and its DLLs are installed.
