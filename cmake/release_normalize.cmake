@@ -1,7 +1,8 @@
 # Run by CPack once it has made the archive, to take out what changes from
 # one build to the next: gzip's header time, and zip's extra fields, which
-# hold each file's inode change time. Then the program and the page go beside
-# the archive. SHA256SUMS is written once all release files are made, by
+# hold each file's inode change time. Then the page goes beside the archive,
+# for players who take it alone; a program goes only in its archive, with its
+# text and license. SHA256SUMS is written once all release files are made, by
 # tools/release.sh.
 set(dir ${CPACK_OUTPUT_FILE_PREFIX})
 file(MAKE_DIRECTORY ${dir})
@@ -21,8 +22,7 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
       WORKING_DIRECTORY ${CPACK_TEMPORARY_DIRECTORY} COMMAND_ERROR_IS_FATAL ANY)
   endif()
 endforeach()
-foreach(name fmvframes fmvframes.exe fmvframes.html)
-  if(EXISTS ${CPACK_TEMPORARY_DIRECTORY}/${name})
-    file(COPY_FILE ${CPACK_TEMPORARY_DIRECTORY}/${name} ${dir}/${name})
-  endif()
-endforeach()
+if(EXISTS ${CPACK_TEMPORARY_DIRECTORY}/fmvframes.html)
+  file(COPY_FILE ${CPACK_TEMPORARY_DIRECTORY}/fmvframes.html
+    ${dir}/fmvframes.html)
+endif()
