@@ -327,7 +327,6 @@ class Page(unittest.TestCase):
             done(0);"""
         call = lambda name, arg="": self.driver.execute_async_script(script, name, arg)
         put = lambda data: call("write", base64.b64encode(data).decode())
-        saved = lambda: self.wait_for(lambda: self.text("save-note").startswith(("Saved", "Error")))
         click = lambda element_id: self.driver.find_element(By.ID, element_id).click()
         try:
             for name, ways, pause, other, says, after in cases:
@@ -363,7 +362,7 @@ class Page(unittest.TestCase):
                             self.edit("4", "300")
                             self.wait_for(lambda: "Movie #4" in self.text("status"))
                         self.driver.execute_script("window.go()")
-                    saved()
+                    self.wait_for(lambda: self.text("save-note").startswith(("Saved", "Error")))
                     note = self.text("save-note")
                     self.assertTrue(note.startswith(says), note)
                     self.assertTrue(self.driver.find_element(By.ID, "save-note").is_displayed())
