@@ -401,6 +401,9 @@ TEST_F(Tool, FaultMatrix) {
   // native tool must ignore the signal itself.
   refused_write.ignore_file_size_signal = !g_native;
   output_closed.output_closed = true;
+  std::string zero_rows;  // code 0 and an empty name, 14 times
+  for (int clip = 1; clip <= 14; ++clip)
+    zero_rows += (clip < 10 ? " " : "") + std::to_string(clip) + " |     10 | \r\n";
   struct {
     const char *row;
     Game game;
@@ -504,6 +507,12 @@ TEST_F(Tool, FaultMatrix) {
        {},
        HEADER + std::string(RELEASE_ERROR),
        1,
+       false},
+      // A listing says when a change would be refused, and of the release
+      // the tool knows says nothing more.
+      {"zeros, listing", ZEROS, WHOLE, {}, {},
+       HEADER + zero_rows + usage(tool_name()) + RELEASE_NOTE, 0, false},
+      {"the sample, listing", FILE, WHOLE, {}, {}, listing(tool_name()), 0,
        false},
       {"zeros where the table is",
        ZEROS,

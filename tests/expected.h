@@ -30,6 +30,11 @@ inline const char RELEASE_ERROR[] =
     "Error: \"Dunmarrow3.exe\" is not a release of the game that this tool "
     "knows: its clip table is not where this tool looks. Nothing was "
     "changed.\r\n\r\n";
+// After a listing whose names fail the check a change makes.
+inline const char RELEASE_NOTE[] =
+    "Note: \"Dunmarrow3.exe\" is not a release of the game that this tool "
+    "knows: its clip table is not where this tool looks. A change would be "
+    "refused.\r\n";
 inline const char CLIP_ERROR[] =
     "Error: invalid movie clip number, must be from 1 to 14 "
     "(inclusive).\r\n\r\n";

@@ -15,12 +15,24 @@ namespace {
   "Help: fmvframes.txt, beside this program\n"      \
   "\n"
 
+// One text for a change's refusal and a listing's note: names that no file
+// can have mean another release, whose table lies elsewhere.
+void say_not_known(const char *lead, const char *tail) {
+  console_printf(
+      "%s\"%s\" is not a release of the game that this tool knows: its clip "
+      "table is not where this tool looks.%s\n",
+      lead, TARGET_FILE_NAME, tail);
+}
+
 void list_clips(HANDLE file, const MovieTable *table, const char *argv0) {
   char name[MOVIE_NAME_READ_SIZE];
+  BOOL known = TRUE;
   for (int k = 0; k < MOVIE_COUNT; ++k) {
     const MovieRecord *record = &table->records[k];
     // A name that can't be read is listed as what could be: empty or cut.
-    read_clip_name(file, record, name);
+    // Either fails the check a change makes.
+    if (!read_clip_name(file, record, name) || !is_clip_name(name))
+      known = FALSE;
     make_display_name(name);
     console_printf("%2lu | %6d | %s\n", static_cast<unsigned long>(k) + 1,
                    static_cast<int>(frames_from_code(record->duration_code)),
@@ -30,6 +42,9 @@ void list_clips(HANDLE file, const MovieTable *table, const char *argv0) {
       "\nUsage: %s i f\n"
       "Where: i - movie clip number (#); f - new frames count\n",
       path_basename(argv0));
+  // A listing is what a player keeps to undo a change: one of another
+  // release says so.
+  if (!known) say_not_known("Note: ", " A change would be refused.");
 }
 
 int change_clip(HANDLE file, MovieTable *table, char **argv) {
@@ -84,11 +99,7 @@ int check_clip_names(HANDLE file, const MovieTable *table) {
       return STATUS_FAILED;
     }
     if (!is_clip_name(name)) {
-      console_printf(
-          "Error: \"%s\" is not a release of the game that this tool "
-          "knows: its clip table is not where this tool looks. Nothing was "
-          "changed.\n\n",
-          TARGET_FILE_NAME);
+      say_not_known("Error: ", " Nothing was changed.\n");
       return STATUS_FAILED;
     }
   }
