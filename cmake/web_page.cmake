@@ -14,6 +14,8 @@ target_link_options(fmvframes_web PRIVATE -Wl,--strip-all)
 set(page_sources
   ${PROJECT_SOURCE_DIR}/src/web/page.html
   ${PROJECT_SOURCE_DIR}/src/web/page.css
+  ${PROJECT_SOURCE_DIR}/src/web/tool.js
+  ${PROJECT_SOURCE_DIR}/src/web/files.js
   ${PROJECT_SOURCE_DIR}/src/web/page.js)
 add_custom_command(OUTPUT fmvframes.html
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/src/web

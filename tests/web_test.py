@@ -193,8 +193,9 @@ class Page(unittest.TestCase):
                 self.open_page(image)
                 listing, status, _ = native(image)
                 checked, refused, _ = native(image, "3", "250")  # what a change checks first
-                if status != 0 or refused == 1:  # nothing to list, or to change
-                    self.assertEqual(self.text("open-note"), errors(listing if status else checked))
+                if status != 0 or refused == 1:  # nothing to list, or to change: the console's words
+                    self.assertEqual(self.text("open-note"), errors(listing) if status else
+                                     " ".join(l for l in listing if l.startswith("Note: ")))
                     self.assertEqual(self.rows(), [])
                     continue
                 self.assertEqual(self.rows(), [l for l in listing if ROW.match(l)])
@@ -230,7 +231,7 @@ class Page(unittest.TestCase):
     def test_is_one_small_file_that_fetches_nothing(self):
         with open(PAGE, encoding="utf-8") as f:
             page = f.read()
-        self.assertLessEqual(os.path.getsize(PAGE), 28 * 1024)
+        self.assertLessEqual(os.path.getsize(PAGE), 32 * 1024)
         # The one name of the page and of the Windows program's version.
         self.assertIn("<title>Dunmarrow 3 FMV frame counts</title>", page)
         for reference in ("http:", "https:", "src=", "href=", "@import", "url("):
@@ -253,40 +254,72 @@ class Page(unittest.TestCase):
         address = "http://127.0.0.1:%d/%s" % (server.server_port, os.path.basename(PAGE))
         far = bytearray(self.sample)
         far[100] ^= 0xFF
+        far = bytes(far)
         in_table = bytearray(self.sample)
         in_table[TABLE_AT + 4] = 99  # clip 1: 208 frames
+        in_table = bytes(in_table)
         changed = native(self.sample, "3", "250")[2]
+        kept = "Error: Dunmarrow3.exe was written again since it was opened, with the same clip table"
+        refused = "Error: Dunmarrow3.exe changed since it was opened, so nothing was saved. It is shown"
+        b64 = lambda data: base64.b64encode(data).decode()
         cases = [
-            # name, the handle's ways, the step it waits at, the file another
-            # program writes there (or before Save), the note's first words,
-            # the file afterwards
-            ("as it was opened", {}, None, None, "Saved", changed),
-            ("changed far from the table", {}, None, bytes(far), "Error", bytes(far)),
+            # name, the handle's ways (and what the player does: "again"
+            # presses Save once more, "undo" puts clip 3 back and saves,
+            # "back" puts it back while the browser asks), the step it
+            # waits at, the file another program writes there (or before
+            # Save), the note's first words, the file afterwards
+            ("as it was opened, then undone", {"undo": True}, None, None, "Saved: clip 3 90 → 250.", self.sample),
+            ("changed far from the table", {"again": True}, None, far, kept, native(far, "3", "250")[2]),
+            ("the same bytes written again", {"again": True}, None, self.sample, kept, changed),
             # a clock as coarse as FAT's keeps lastModified over a quick change
-            ("changed in the table", {"coarse": True}, None, bytes(in_table), "Error", bytes(in_table)),
-            ("its size changed, its table not", {"coarse": True}, None, self.sample + b"x", "Error",
+            ("changed in the table", {"coarse": True}, None, in_table, refused, in_table),
+            ("its size changed, its table not", {"coarse": True}, None, self.sample + b"x", refused,
              self.sample + b"x"),
-            ("written while the browser asks", {}, "permission", bytes(in_table), "Error", bytes(in_table)),
-            ("written after the browser copied it", {}, "copied", bytes(in_table), "Error", bytes(in_table)),
-            ("written while the page writes", {}, "written", bytes(in_table), "Error", bytes(in_table)),
-            ("cut short, with the table hidden", {}, "copied", self.sample[:TABLE_AT], "Error", self.sample[:TABLE_AT]),
-            ("close() rejects after the file was replaced", {"closeRejects": True}, None, None, "Saved", changed),
-            ("stale when read again", {"stale": True}, None, None,
+            ("written while the browser asks", {}, "permission", in_table, refused, in_table),
+            ("Put back while the browser asks", {"back": True}, "permission", in_table, refused, in_table),
+            ("written after the browser copied it", {"program": True}, "copied", in_table, refused, in_table),
+            ("written while the page writes", {"program": True}, "written", in_table, refused, in_table),
+            ("cut short, with the table hidden", {"program": True}, "copied", self.sample[:TABLE_AT], refused,
+             self.sample[:TABLE_AT]),
+            ("close() rejects after the file was replaced", {"fail": ["close", "AbortError", True]}, None, None,
+             "Saved", changed),
+            ("close() fails and the file holds other counts", {"fail": ["close", "InvalidStateError", b64(in_table)]},
+             None, None, "Error: the browser could not save Dunmarrow3.exe (the browser's words), and "
+             "Dunmarrow3.exe holds other counts now. It is shown as it is now.", in_table),
+            ("held by the game at close()", {"fail": ["close", "NoModificationAllowedError"]}, None, None,
+             "Error: Dunmarrow3.exe is in use", self.sample),
+            ("a full disk", {"fail": ["write", "QuotaExceededError"]}, None, None, "Error: the disk is full",
+             self.sample),
+            ("the browser's security check", {"fail": ["close", "AbortError"]}, None, None,
+             "Error: this browser refuses to write this program", self.sample),
+            ("another failure", {"fail": ["copy", "TypeError"]}, None, None,
+             "Error: the browser could not save Dunmarrow3.exe (", self.sample),
+            ("written, then unreadable", {"unreadable": "closed"}, None, None,
+             "Error: the browser reports Dunmarrow3.exe saved, but it can not be read back", changed),
+            ("stale when read again", {"unreadable": "copied"}, None, None,
              "Error: Dunmarrow3.exe changed since it was opened, so nothing was saved. It can not be read", self.sample),
-            ("denied, then Save again", {"permission": "denied"}, None, None,
-             "Error: the browser was not allowed", changed),
-            ("Open, Save, a read and an edit during a slow save", {}, "copied", None, "Saved", changed),
+            # Chromium keeps "denied" and asks nothing more; a closed
+            # question leaves "prompt", and the next Save asks again.
+            ("the question closed, then Save again", {"permission": "prompt", "again": True}, None, None,
+             "Error: the browser's question was closed", changed),
+            ("denied, then Save again", {"permission": "denied", "again": True}, None, None,
+             "Error: the browser was told not to let this page change Dunmarrow3.exe", self.sample),
+            ("createWritable says NotAllowedError", {"fail": ["copy", "NotAllowedError"], "query": "prompt"}, None,
+             None, "Error: the browser's question was closed", self.sample),
+            ("Open, Save, a read and an edit during a slow save", {}, "copied", None, "Saved: clip 3 90 → 250.",
+             changed),
         ]
         script = """
             const [name, arg, done] = arguments;
             const root = await navigator.storage.getDirectory();
             const handle = await root.getFileHandle("Dunmarrow3.exe", {create: true});
-            if (name === "write") {
+            const bytes = (text) => Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
+            const write = async (text) => {
               const writable = await handle.createWritable();
-              await writable.write(Uint8Array.from(atob(arg), (c) => c.charCodeAt(0)));
+              await writable.write(bytes(text));
               await writable.close();
-              return done(0);
-            }
+            };
+            if (name === "write") return write(arg).then(() => done(0));
             if (name === "read") {
               const file = new Uint8Array(await (await handle.getFile()).arrayBuffer());
               return done(Array.from(file, (b) => String.fromCharCode(b)).join(""));
@@ -296,38 +329,55 @@ class Page(unittest.TestCase):
             window.permission = how.permission || "granted";
             const step = (at) => how.pause !== at ? null :
               new Promise((go) => { window.go = go; window.pausedAt = at; });
-            let reads = 0;
+            const fail = async (at, writable) => {
+              if (!how.fail || how.fail[0] !== at) return;
+              const [, error, replaced] = how.fail;
+              if (!replaced) await writable.abort();
+              else await writable.close();
+              if (typeof replaced === "string") await write(replaced);
+              throw new DOMException("the browser's words", error);
+            };
+            let state = "open";
             const wrapped = {kind: "file", name: handle.name,
               async getFile() {
                 let file = await handle.getFile();
                 if (how.coarse) file = new File([file], file.name, {lastModified: 0});
-                if (!how.stale || reads++ === 0) return file;
-                return {size: file.size, lastModified: file.lastModified, arrayBuffer: () =>
-                  Promise.reject(new DOMException("changed", "NotReadableError"))};
+                if (how.unreadable !== state) return file;
+                const stale = () => Promise.reject(new DOMException("changed", "NotReadableError"));
+                return {size: file.size, lastModified: file.lastModified, arrayBuffer: stale,
+                        slice: () => ({arrayBuffer: stale})};
               },
               async requestPermission() {
                 await step("permission");
                 return window.permission;
               },
+              async queryPermission() {
+                return how.query || window.permission;
+              },
               async createWritable(options) {
-                const writable = await handle.createWritable(options);
+                // Another program, unlike another tab, is not kept out.
+                const writable = await handle.createWritable(how.program ? {keepExistingData: true} : options);
+                await fail("copy", writable);
+                state = "copied";
                 await step("copied");
                 return {abort: () => writable.abort(),
                   async write(d) {
                     await writable.write(d);
+                    await fail("write", writable);
                     await step("written");
                   },
                   async close() {
+                    await fail("close", writable);
                     await writable.close();
-                    if (how.closeRejects) throw new DOMException(
-                      "Write operation aborted due to security policy.", "AbortError");
+                    state = "closed";
                   }};
               }};
             await window.fmvframes.openHandle(wrapped);
             done(0);"""
         call = lambda name, arg="": self.driver.execute_async_script(script, name, arg)
-        put = lambda data: call("write", base64.b64encode(data).decode())
+        put = lambda data: call("write", b64(data))
         click = lambda element_id: self.driver.find_element(By.ID, element_id).click()
+        note = lambda: self.text("save-note")
         try:
             for name, ways, pause, other, says, after in cases:
                 with self.subTest(name):
@@ -342,12 +392,18 @@ class Page(unittest.TestCase):
                         put(other)
                     busy = pause is not None and other is None
                     if busy:  # a read that ends during the save
-                        self.driver.execute_script("""window.fmvframes.load({name: "Dunmarrow3.exe",
-                            arrayBuffer: () => new Promise((r) => { window.readEnds = r; })}, null)""")
+                        self.driver.execute_script("""window.fmvframes.load({name: "Dunmarrow3.exe", slice() {
+                            return {arrayBuffer: () => new Promise((r) => { window.readEnds = r; })}; }}, null)""")
                     click("save")
                     self.assertEqual(self.text("refused-5"), "")
                     if pause is not None:
                         self.wait_for(lambda: self.driver.execute_script("return window.pausedAt") == pause)
+                        self.assertIn("answer it", note())
+                        for button in ("save", "download"):
+                            self.assertEqual(self.driver.find_element(By.ID, button).get_attribute(
+                                "aria-disabled"), "true")
+                        if ways.get("back"):
+                            self.driver.find_element(By.CSS_SELECTOR, "#clip-3 button").click()
                         if other is not None:
                             put(other)
                         else:
@@ -362,24 +418,60 @@ class Page(unittest.TestCase):
                             self.edit("4", "300")
                             self.wait_for(lambda: "Movie #4" in self.text("status"))
                         self.driver.execute_script("window.go()")
-                    self.wait_for(lambda: self.text("save-note").startswith(("Saved", "Error")))
-                    note = self.text("save-note")
-                    self.assertTrue(note.startswith(says), note)
-                    self.assertTrue(self.driver.find_element(By.ID, "save-note").is_displayed())
+                    self.wait_for(lambda: note().startswith(("Saved", "Error")))
+                    said = note()
+                    self.assertTrue(said.startswith(says), said)
                     self.assertTrue(self.in_view("save-note"))
-                    if says.startswith("Error: the browser was not allowed"):
-                        self.driver.execute_script('window.permission = "granted"')
+                    if says == refused:  # shown as it is now, what Save tried named
+                        self.assertIn("Tried: clip 3 to 250.", said)
+                        self.assertEqual(self.rows(), [l for l in native(other)[0] if ROW.match(l)])
+                        self.assertEqual(self.text("retype"), "" if ways.get("back") or not self.rows() else
+                                         "Still to type again: clip 3 to 250.")
+                        self.assertEqual(self.would_ask_before_leaving(), self.text("retype") != "")
+                        if not self.rows():  # the keyboard goes to the reason
+                            self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "open-note")
+                        elif self.text("retype"):
+                            self.edit("3", "250")
+                            self.wait_for(lambda: self.text("retype") == "")
+                    if says == kept:  # the edits stand, on the file as it is now
+                        self.assertEqual(self.rows()[2], " 3 |    250 | clip03.dat")
+                    if ways.get("again"):
+                        if ways.get("permission") == "prompt":  # asked again, and answered
+                            self.driver.execute_script('window.permission = "granted"')
+                        self.driver.execute_script('document.getElementById("save-note").textContent = ""')
                         click("save")  # in place again, not a download
-                        self.wait_for(lambda: self.text("save-note").startswith("Saved"))
+                        self.wait_for(lambda: note().startswith(("Saved", "Error")))
+                        self.assertTrue(note().startswith(says if after == self.sample else "Saved"), note())
+                    if says.startswith("Saved: "):  # the rows keep what changed
+                        self.assertEqual(self.text("clip-3").split("saved, was ")[1], "90Put back")
+                        self.assertEqual(self.would_ask_before_leaving(), busy)  # an edit made meanwhile
+                    if ways.get("undo"):
+                        self.driver.find_element(By.CSS_SELECTOR, "#clip-3 button").click()
+                        self.assertTrue(self.would_ask_before_leaving())
+                        click("save")
+                        self.wait_for(lambda: note() == "Saved: clip 3 250 → 90.")
                     disk = call("read").encode("latin-1")
                     self.assertTrue(disk == after, name)
                     self.assertEqual(os.listdir(self.downloads), [])
-                    if says == "Error":  # shown as it is now, the changes named
-                        self.assertIn("nothing was saved", note)
-                        self.assertIn("clip 3 to 250", note)
-                        self.assertEqual(self.rows(), [l for l in native(other)[0] if ROW.match(l)])
-                    elif says == "Saved":  # an edit made during the save is not saved, nor called so
-                        self.assertEqual(self.would_ask_before_leaving(), busy)
+            # Two tabs save the same file: one writer at a time.
+            self.open_page(b"", address)
+            put(self.sample)
+            call("open", json.dumps({"pause": "copied"}))
+            self.edit("3", "250")
+            click("save")
+            self.wait_for(lambda: self.driver.execute_script("return window.pausedAt") == "copied")
+            first = self.driver.current_window_handle
+            self.driver.switch_to.new_window("tab")
+            self.open_page(b"", address)
+            call("open", "{}")
+            self.edit("5", "100")
+            click("save")
+            self.wait_for(lambda: note().startswith("Error: another tab or window is saving Dunmarrow3.exe"))
+            self.driver.close()
+            self.driver.switch_to.window(first)
+            self.driver.execute_script("window.go()")
+            self.wait_for(lambda: note().startswith("Saved"))
+            self.assertTrue(call("read").encode("latin-1") == changed)
             # Save is reached by Tab from a first edit in the last row.
             self.open_page(b"", address)
             put(self.sample)
@@ -406,18 +498,22 @@ class Page(unittest.TestCase):
         back = self.driver.switch_to.active_element
         self.assertEqual(back.text, "Put back")
         self.assertEqual(back.get_attribute("aria-label"), "Put back clip 3 to 90 frames")
-        for fault, script in [
-            ("a folder dropped", """const drop = new Event("drop");
+        for fault, says, script in [
+            ("a folder dropped", "Error: ", """const drop = new Event("drop");
                 drop.dataTransfer = {files: [], items: [{getAsFileSystemHandle:
                   async () => ({kind: "directory", name: "Dunmarrow 3"})}]};
                 document.getElementById("drop").dispatchEvent(drop);"""),
-            ("a file that can't be read", """window.fmvframes.load({name: "Dunmarrow3.exe",
-                arrayBuffer: () => Promise.reject(new Error("it changed while read"))}, null);"""),
+            ("a file that can't be read", "Error: ", """window.fmvframes.load({name: "Dunmarrow3.exe", slice: () =>
+                ({arrayBuffer: () => Promise.reject(new Error("it changed while read"))})}, null);"""),
+            ("the picker ends as a cancel does", "Nothing was opened.", """window.showOpenFilePicker = () =>
+                Promise.reject(new DOMException("refused", "AbortError"));
+                document.getElementById("open").click();"""),
         ]:
             with self.subTest(fault):
-                self.driver.execute_script(script)
-                self.wait_for(lambda: self.text("open-note").startswith("Error: "))
-                self.assertNotIn("(", self.text("open-note"))  # no browser wording
+                self.driver.execute_script('document.getElementById("open-note").textContent = ""; ' + script)
+                self.wait_for(lambda: self.text("open-note").startswith(says))
+                if says == "Error: ":
+                    self.assertNotIn("(", self.text("open-note"))  # no browser wording
                 self.assertEqual(self.rows()[2], " 3 | 131080 | clip03.dat")
         self.choose(b"not the game", "README.txt", forget=False)
         self.assertEqual(self.rows()[2], " 3 | 131080 | clip03.dat")
@@ -432,6 +528,33 @@ class Page(unittest.TestCase):
         self.assertFalse(self.would_ask_before_leaving())
         self.choose(b"not the game", "README.txt")
         self.assertEqual(self.text("open-note"), 'Error: can not read the movie table from "README.txt".')
+        # A name is never a replacement pattern; what was typed is quoted;
+        # Esc restores the count; an odd count says how it was kept.
+        self.choose(self.sample, "Dunmarrow3 $&.exe")
+        for clip, keys, line in [
+            ("1", ["5", Keys.ENTER], 'Error: invalid frames count, must be from 12 to 131080 (inclusive). '
+             'You typed "5": clip 1 keeps 300 frames.'),
+            ("2", ["777", Keys.ESCAPE], ""),
+            ("4", ["251", Keys.ENTER], "251 is stored as 250: only even counts are kept."),
+        ]:
+            field = self.driver.find_element(By.ID, "frames-" + clip)
+            field.send_keys(Keys.CONTROL, "a")
+            field.send_keys(*keys)
+            self.assertEqual(self.text("refused-" + clip) or self.text("odd-" + clip), line)
+        self.assertEqual([row[:13] for row in self.rows()[:4]], [" 1 |    300 |", " 2 |    200 |", " 3 |     90 |",
+                                                                 " 4 |    250 |"])
+        self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": 320, "height": 640, "deviceScaleFactor": 1, "mobile": False})
+        try:  # 400% zoom: nothing to scroll sideways, Put back in view
+            self.assertTrue(self.driver.execute_script("""const page = document.documentElement;
+                const back = document.querySelector("#clip-4 button").getBoundingClientRect();
+                return page.scrollWidth <= page.clientWidth && back.right <= page.clientWidth;"""))
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+        self.edit("1", "5")
+        self.wait_for(lambda: self.text("refused-1") != "")
+        self.choose(b"", "Dunmarrow3 $&.exe", forget=True)
+        self.assertEqual(self.text("open-note"), 'Error: can not read the movie table from "Dunmarrow3 $&.exe".')
 
     def test_draws_as_fast_as_the_tool_runs(self):
         self.open_page(self.sample)
@@ -462,7 +585,23 @@ class Page(unittest.TestCase):
         self.edit("2", "300")
         self.wait_for(lambda: "Movie #2" in self.text("status"))
         self.assertTrue(self.would_ask_before_leaving())
-        self.assertEqual(self.text("pending"), "1 clip changed, not saved yet")
+        # Opened from the file input, or by a handle that can't write: a copy.
+        self.assertTrue(self.text("open-note").startswith("Opened a copy of Dunmarrow3.exe"))
+        self.assertEqual(self.text("pending"), "1 clip changed, not downloaded yet")
+        for opened in ("input", "handle"):
+            if opened == "handle":
+                self.driver.execute_script("""const file = new File([Uint8Array.from(atob(arguments[0]),
+                    (c) => c.charCodeAt(0))], "Dunmarrow3.exe");
+                    window.fmvframes.openHandle({kind: "file", name: file.name, getFile: async () => file});""",
+                    base64.b64encode(self.sample).decode())
+                WebDriverWait(self.driver, 10).until(alert_is_present()).accept()
+                self.wait_for(lambda: self.text("open-note").startswith("Opened a copy of Dunmarrow3.exe"))
+                self.edit("2", "300")
+            self.assertFalse(self.driver.find_element(By.ID, "save").is_displayed())
+            self.assertTrue(self.driver.find_element(By.ID, "way-copy").is_displayed())
+            self.assertFalse(self.driver.find_element(By.ID, "way-in-place").is_displayed())
+        self.edit("3", "5")  # refused, and the refusal goes on download
+        self.wait_for(lambda: self.text("refused-3") != "")
         # A download the browser denies is no save: nothing says it is.
         self.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "deny"})
         try:
@@ -472,6 +611,7 @@ class Page(unittest.TestCase):
             self.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {
                 "behavior": "allow", "downloadPath": self.downloads})
         self.assertTrue(self.would_ask_before_leaving())
+        self.assertEqual(self.text("refused-3"), "")
         self.assertEqual(os.listdir(self.downloads), [])
         # The download opened again: an edit made after it is asked about,
         # and under another name it is not called in place.

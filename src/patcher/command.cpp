@@ -47,6 +47,24 @@ void list_clips(HANDLE file, const MovieTable *table, const char *argv0) {
   if (!known) say_not_known("Note: ", " A change would be refused.");
 }
 
+// Checked before a change writes: what lies at the table's place in another
+// release must not be overwritten.
+int check_clip_names(HANDLE file, const MovieTable *table) {
+  char name[MOVIE_NAME_READ_SIZE];
+  for (int k = 0; k < MOVIE_COUNT; ++k) {
+    if (!read_clip_name(file, &table->records[k], name)) {
+      console_printf("Error: can not read the clip names from \"%s\".\n\n",
+                     TARGET_FILE_NAME);
+      return STATUS_FAILED;
+    }
+    if (!is_clip_name(name)) {
+      say_not_known("Error: ", " Nothing was changed.\n");
+      return STATUS_FAILED;
+    }
+  }
+  return STATUS_OK;
+}
+
 int change_clip(HANDLE file, MovieTable *table, char **argv) {
   DWORD clip = parse_decimal(argv[1]);
   DWORD frames = parse_decimal(argv[2]);
@@ -89,22 +107,6 @@ int change_clip(HANDLE file, MovieTable *table, char **argv) {
 }
 
 }  // namespace
-
-int check_clip_names(HANDLE file, const MovieTable *table) {
-  char name[MOVIE_NAME_READ_SIZE];
-  for (int k = 0; k < MOVIE_COUNT; ++k) {
-    if (!read_clip_name(file, &table->records[k], name)) {
-      console_printf("Error: can not read the clip names from \"%s\".\n\n",
-                     TARGET_FILE_NAME);
-      return STATUS_FAILED;
-    }
-    if (!is_clip_name(name)) {
-      say_not_known("Error: ", " Nothing was changed.\n");
-      return STATUS_FAILED;
-    }
-  }
-  return STATUS_OK;
-}
 
 int patcher_main(int argc, char **argv) {
   console_printf(BANNER);  // it holds no "%"

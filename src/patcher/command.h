@@ -14,7 +14,3 @@ const int STATUS_BAD_ARGUMENT = 2;
 // null when the command line could not be split.
 int patcher_main(int argc, char **argv);
 
-// Names that no file can have mean another release of the game, whose table
-// lies elsewhere, and what lies there must not be overwritten: says so and
-// returns STATUS_FAILED. A change checks this before it writes.
-int check_clip_names(HANDLE file, const MovieTable *table);

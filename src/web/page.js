@@ -1,243 +1,186 @@
-// The page only moves bytes and draws: every rule and every message about the
-// table comes from the tool itself, compiled to WebAssembly and run as the
-// console runs it, on a copy of the opened file. Like the console tool, Save
-// writes the 336 bytes of the table and nothing else.
-"use strict";
-const MODULE = "@MODULE@";
-const TABLE_AT = 1161592, TABLE_SIZE = 336;  // the table the tool writes
-// Where in the table a clip's duration_code lies: two bytes, low first.
-const codeAt = (clip) => (Number(clip) - 1) * 24 + 4;
-const ARGS_SIZE = 256;  // the module's argument buffer
-const GAME = "Dunmarrow3.exe";  // the one name the game reads
+// Drawing, editing, and what the player is told.
 
 const $ = (id) => document.getElementById(id);
-let tool = null;  // the module's exports
-// The open file: its name; its handle, where the browser lets it be written
-// (else null); the file as the disk held it when opened or last saved (size,
-// lastModified, table): the one record of the saved counts; and the copy the
-// tool edits.
-let game = null;
-let saving = false;  // one save at a time; nothing opens meanwhile
-let downloaded = null;  // the table last handed to the browser to download
-const ansi = new TextDecoder("windows-1252");
-const windows = /Windows/.test(navigator.userAgent);
+let saving = false;  // one save or download at a time; nothing opens meanwhile
 
-const tableOf = (bytes) => bytes.slice(TABLE_AT, TABLE_AT + TABLE_SIZE);
-const current = () => game.bytes.subarray(TABLE_AT, TABLE_AT + TABLE_SIZE);
-const same = (a, b) => a.length === b.length && a.every((byte, i) => byte === b[i]);
-const dirty = () => game !== null && !same(current(), game.disk.table);
 const inputs = () => [...document.querySelectorAll("#clips input")];
 const clipOf = (input) => input.id.slice("frames-".length);
-const edited = () => inputs().filter((input) => input.closest("tr").classList.contains("edited"));
-// The frames a table gives a clip, as the tool lists them.
-const framesIn = (table, clip) =>
-  String(tool.frames(table[codeAt(clip)] | table[codeAt(clip) + 1] << 8));
+const unsaved = () => game === null ? [] : differ(game.disk.table, current());
+const dirty = () => unsaved().length > 0;
+// Leaving, or opening another file, loses edits or changes still to type.
+const unsettled = () => dirty() || (game !== null && game.retype.length > 0);
 
 // Each message goes where the player is looking; the status line, which is
 // read out, repeats it.
-function tell(place, text, error) {
+function tell(place, text, error, block = "nearest") {
   place.textContent = text;
   place.classList.toggle("error", Boolean(error));
   $("status").textContent = text;
-  if (text !== "") place.scrollIntoView({ block: "nearest" });
+  if (text !== "" && block !== null) place.scrollIntoView({ block });
 }
 const openNote = (text, error) => tell($("open-note"), text, error);
-const saveNote = (text, error) => tell($("save-note"), text, error);
+const saveNote = (text, error, block) => tell($("save-note"), text, error, block);
 const busyNote = () => openNote("Error: the save has not ended yet: open the file again after it.", true);
 const unreadable = (name) => openNote("Error: " + name + " is a folder, or a file that could not be read: " +
   "open the file " + GAME + " in the game's folder.", true);
 
-async function start() {
-  const bytes = Uint8Array.from(atob(MODULE), (c) => c.charCodeAt(0));
-  const memory = () => new Uint8Array(tool.memory.buffer);
-  const imports = { env: {
-    game_read(offset, to, count) {
-      const piece = game.bytes.subarray(offset, offset + count);
-      memory().set(piece, to);
-      return piece.length;
-    },
-    game_write(offset, from, count) {
-      if (offset + count > game.bytes.length) return -1;
-      game.bytes.set(memory().subarray(from, from + count), offset);
-      return count;
-    },
-  } };
-  tool = (await WebAssembly.instantiate(bytes, imports)).instance.exports;
-  $("credits").textContent = run([]).lines[1];
-}
-
-// The console output of the module's last run, a line each.
-const said = () => ansi.decode(new Uint8Array(tool.memory.buffer, tool.output(), tool.output_length())).split("\r\n");
-
-// Runs the tool as "fmvframes ARGS..." and returns its status and lines.
-function run(args) {
-  const text = ["fmvframes", ...args].map((a) => a + "\0").join("");
-  const encoded = new TextEncoder().encode(text);
-  if (encoded.length > ARGS_SIZE) return { status: -1, lines: [] };
-  new Uint8Array(tool.memory.buffer, tool.args(), ARGS_SIZE).fill(0).set(encoded);
-  tool.set_game(game !== null);
-  const status = tool.run(1 + args.length);
-  return { status, lines: said() };
-}
-
-// The lines that begin with "Error: ", as one text, naming the file opened.
-function errors(lines) {
-  const text = lines.filter((line) => line.startsWith("Error: ")).join(" ");
-  return text.replaceAll('"' + GAME + '"', '"' + game.name + '"');
-}
-
-// Draws the table the console would list for the copy, where a change could
-// be written to it; false, with the reason under Open, where not.
+// Shows the table, or where no change could be written to it (it can't be
+// listed, or it is another release) the tool's reason under Open; the
+// keyboard then goes to that reason.
 function draw() {
   const result = run([]);
   const rows = result.lines
     .map((line) => /^([ \d]\d) \| ([ \d]{5}\d) \| (.*)$/.exec(line))
     .filter((match) => match !== null);
   $("file-name").textContent = "The 14 clips in " + game.name;
-  let problem = "";
-  if (result.status !== 0 || rows.length !== 14) {
-    problem = errors(result.lines) || "Error: " + game.name + " can not be listed.";
-  } else if (tool.check() !== 0) {  // another release: no count to edit
-    problem = errors(said());
-  }
-  $("clips-area").hidden = problem !== "";
+  const problem = result.status !== 0 || rows.length !== 14 ?
+    lines(result.lines, "Error: ") || "Error: " + game.name + " can not be listed." : lines(result.lines, "Note: ");
+  const area = $("clips-area"), focused = area.contains(document.activeElement);
+  area.hidden = problem !== "";
   if (problem !== "") {
     openNote(problem, true);
+    if (focused) $("open-note").focus();
     return false;
   }
-  const body = $("clips");
-  body.replaceChildren();
-  for (const [, clip, frames, name] of rows) {
-    const number = clip.trim();
-    const row = body.insertRow();
-    row.id = "clip-" + number;
-    row.insertCell().textContent = number;
-    const input = document.createElement("input");
-    input.id = "frames-" + number;
-    input.value = frames.trim();
-    input.inputMode = "numeric";
-    input.autocomplete = "off";
-    input.setAttribute("aria-label", "Frames of clip " + number + " (" + name + ")");
-    input.addEventListener("input", () => accept(input));  // typed again: no longer refused
-    input.addEventListener("change", () => change(number, input));
-    row.insertCell().append(input);
-    row.insertCell().textContent = name;
-    const note = row.insertCell();
-    note.className = "note";
-    const back = document.createElement("button");
-    back.type = "button";
-    back.textContent = "Put back";
-    back.addEventListener("click", () => putBack(number, input));
-    note.append(document.createElement("span"), back);
-  }
+  $("clips").replaceChildren(...rows.map(([, clip, frames, name]) => row(clip.trim(), frames.trim(), name)));
   inputs().forEach(mark);
   return true;
 }
 
-// Marks a row whose count differs from the file's, with the count it had.
+function row(clip, frames, name) {
+  const tr = document.createElement("tr");
+  tr.id = "clip-" + clip;
+  tr.insertCell().textContent = clip;
+  const input = document.createElement("input");
+  Object.assign(input, { id: "frames-" + clip, value: frames, inputMode: "numeric", autocomplete: "off" });
+  input.setAttribute("aria-label", "Frames of clip " + clip + " (" + name + ")");
+  input.addEventListener("input", () => accept(input));  // typed again: no longer refused
+  input.addEventListener("change", () => change(clip, input));
+  input.addEventListener("keydown", (event) => {
+    if (event.key !== "Escape") return;
+    input.value = framesIn(current(), clip);  // the count before this edit
+    accept(input);
+  });
+  tr.insertCell().append(input);
+  tr.insertCell().textContent = name;
+  const note = tr.insertCell();
+  note.className = "note";
+  const back = document.createElement("button");
+  back.type = "button";
+  back.textContent = "Put back";
+  back.addEventListener("click", () => putBack(clip, input));
+  note.append(document.createElement("span"), back);
+  return tr;
+}
+
+// Marks a row whose count differs from the file's (not saved: "was" the
+// file's count), or, once saved, from the count it had when opened.
 function mark(input) {
-  const row = input.closest("tr");
-  const clip = clipOf(input), at = codeAt(clip), was = framesIn(game.disk.table, clip);
-  const changed = !same(current().subarray(at, at + 2), game.disk.table.subarray(at, at + 2));
-  row.classList.toggle("edited", changed);
-  const [note, back] = row.cells[3].children;
-  note.textContent = changed ? "was " + was : "";
-  back.hidden = !changed;
+  const clip = clipOf(input), tr = input.closest("tr");
+  const now = codeIn(current(), clip), disk = codeIn(game.disk.table, clip);
+  const edited = now !== disk, saved = !edited && disk !== codeIn(game.opened, clip);
+  const was = framesIn(edited ? game.disk.table : game.opened, clip);
+  tr.classList.toggle("edited", edited);
+  tr.classList.toggle("saved", saved);
+  const [note, back] = tr.cells[3].children;
+  note.textContent = edited ? "was " + was : saved ? "saved, was " + was : "";
+  back.hidden = !edited && !saved;
   back.setAttribute("aria-label", "Put back clip " + clip + " to " + was + " frames");
 }
 
 // The buttons, and the words beside them, follow what is not saved yet.
 function refresh() {
-  const count = game === null ? 0 : edited().length;
-  $("save").hidden = game === null || game.handle === null;
+  const count = unsaved().length, inPlace = game !== null && game.handle !== null;
+  $("save").hidden = !inPlace;
+  $("way-in-place").hidden = !inPlace;
+  $("way-copy").hidden = inPlace;
   for (const id of ["save", "download"]) $(id).setAttribute("aria-disabled", String(saving || count === 0));
   for (const id of ["open", "open-copy"]) $(id).setAttribute("aria-disabled", String(saving));
   $("pending").textContent = count === 0 ? "" : count + (count === 1 ? " clip" : " clips") + " changed" +
-    (downloaded !== null && same(current(), downloaded) ? ": downloaded, not yet in place" : ", not saved yet");
+    (game.downloaded !== null && same(current(), game.downloaded) ? ": downloaded, not yet in place" :
+      inPlace ? ", not saved yet" : ", not downloaded yet");
+  const retype = game === null ? [] : game.retype;
+  $("retype").textContent = retype.length === 0 ? "" : "Still to type again: " +
+    retype.map(({ clip, frames }) => "clip " + clip + " to " + frames).join(", ") + ".";
 }
 
-// The refusal of an edit, in a row of its own under the clip's.
-function refuse(clip, input, text) {
-  const row = input.closest("tr");
-  let line = $("refused-" + clip);
-  if (line === null) {
-    line = row.parentNode.insertRow(row.sectionRowIndex + 1);
-    line.id = "refused-" + clip;
-    line.className = "refused";
-    line.insertCell().colSpan = 4;
-  }
-  input.setAttribute("aria-invalid", "true");
-  tell(line.cells[0], text, true);
+// A line of its own under a clip's row: a refusal, or how a count was kept.
+function line(clip, kind, text, error) {
+  accept($("frames-" + clip));
+  const tr = $("clip-" + clip);
+  const under = tr.parentNode.insertRow(tr.sectionRowIndex + 1);
+  under.id = kind + "-" + clip;
+  under.className = "line";
+  under.insertCell().colSpan = 4;
+  if (error) $("frames-" + clip).setAttribute("aria-invalid", "true");
+  tell(under.cells[0], text, error);
 }
-
 function accept(input) {
   input.removeAttribute("aria-invalid");
-  const line = $("refused-" + clipOf(input));
-  if (line !== null) line.remove();
+  for (const kind of ["refused", "odd"]) $(kind + "-" + clipOf(input))?.remove();
 }
+const acceptAll = () => inputs().forEach((input) => {
+  input.removeAttribute("aria-invalid");
+  $("refused-" + clipOf(input))?.remove();
+});
 
 // Changes one clip in the copy as "fmvframes CLIP FRAMES" would.
 function change(clip, input) {
-  const before = framesIn(current(), clip);
-  const result = run([clip, input.value.trim()]);
+  const typed = input.value.trim(), before = framesIn(current(), clip);
+  const result = run([clip, typed]);
   if (result.status !== 0) {
     input.value = before;
-    refuse(clip, input, (errors(result.lines) || "Error: this count is too long.") +
-      " Clip " + clip + " keeps " + before + " frames.");
-    return;
+    return line(clip, "refused", (lines(result.lines, "Error: ") || "Error: this count is too long.") +
+      ' You typed "' + typed + '": clip ' + clip + " keeps " + before + " frames.", true);
   }
-  const line = result.lines.find((text) => text.startsWith("Movie #"));
-  input.value = /length: (\d+)/.exec(line)[1];
+  const said = result.lines.find((text) => text.startsWith("Movie #"));
+  input.value = /length: (\d+)/.exec(said)[1];
   accept(input);
-  mark(input);
-  refresh();
-  $("status").textContent = line + " Not saved yet.";
+  if (Number(typed) !== Number(input.value)) {
+    line(clip, "odd", typed + " is stored as " + input.value + ": only even counts are kept.");
+  }
+  changed(clip, said + " Not saved yet.");
 }
 
+// After any edit: the row, the buttons, and what is left to type again.
+function changed(clip, text) {
+  game.retype = game.retype.filter((wanted) => wanted.clip !== clip);
+  mark($("frames-" + clip));
+  refresh();
+  $("status").textContent = text;
+}
+
+// Not saved: back to the file's count; saved: back to the opened one, as an
+// edit that Save then writes.
 function putBack(clip, input) {
-  const at = codeAt(clip);
-  game.bytes.set(game.disk.table.subarray(at, at + 2), TABLE_AT + at);
-  input.value = framesIn(game.disk.table, clip);
+  const at = codeAt(clip), edited = codeIn(current(), clip) !== codeIn(game.disk.table, clip);
+  const from = edited ? game.disk.table : game.opened;
+  current().set(from.subarray(at, at + 2), at);
+  input.value = framesIn(from, clip);
   accept(input);
-  mark(input);
-  refresh();
   input.focus();
-  $("status").textContent = "Clip " + clip + " is back to " + input.value + " frames.";
+  changed(clip, "Clip " + clip + " is back to " + input.value + " frames.");
 }
 
-// A file as the disk holds it, with what Save compares; null where it can't
-// be read (a folder, or a file changed since the browser looked at it).
-async function readFile(file) {
-  try {
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    return { size: file.size, lastModified: file.lastModified, bytes, table: tableOf(bytes) };
-  } catch (error) {
-    return null;
-  }
-}
-async function readHandle(handle) {
-  try {
-    return await readFile(await handle.getFile());
-  } catch (error) {
-    return null;
-  }
-}
-const unchanged = (now, disk) => now !== null && now.size === disk.size &&
-  now.lastModified === disk.lastModified && same(now.table, disk.table);
-
-// Shows a file as the disk holds it; the changes not saved are gone.
-function show(name, handle, disk) {
-  game = { name, handle, disk, bytes: disk.bytes };
+// Shows a file as the disk holds it; the edits not saved are gone.
+function show(opened) {
+  game = opened;
   openNote("");
   saveNote("");
   const shown = draw();
   refresh();
   return shown;
 }
+const opening = (name, file, handle, disk) =>
+  ({ name, file, handle, disk, opened: disk.table, copy: disk, downloaded: null, retype: [] });
 
-// What an opened file is to the player: the changes they downloaded, or a file.
-function holds(name, disk) {
-  if (downloaded === null || !same(disk.table, downloaded)) return "Opened " + name + ".";
+// What an opened file is to the player: the changes they downloaded from
+// the file open before, or a file the page saves into or changes a copy of.
+function holds(name, disk, handle) {
+  if (game === null || game.downloaded === null || !same(disk.table, game.downloaded)) {
+    return handle !== null ? "Opened " + name + ": Save writes the changes into it." :
+      "Opened a copy of " + name + ": the page can't write it in place, so the changes are downloaded.";
+  }
   if (name.toLowerCase() === GAME.toLowerCase()) {
     return "This file holds the changes you downloaded. If it is the one in the game's folder, " +
       "they are in place; if you opened it from your downloads, put it in the game's folder first.";
@@ -245,8 +188,6 @@ function holds(name, disk) {
   return "This file holds the changes you downloaded, but the game reads only " + GAME + ": rename " +
     name + " to " + GAME + " and put it in the game's folder instead of the old one.";
 }
-// Whether opening a file forgets changes: not where it holds them all.
-const loses = (disk) => dirty() && !same(disk.table, current());
 
 async function load(file, handle) {
   if (saving) return busyNote();
@@ -256,8 +197,9 @@ async function load(file, handle) {
     return openNote("Error: " + file.name + " was read while a save was under way, so it was not opened: open it again.", true);
   }
   if (disk === null) return unreadable(file.name);
-  if (loses(disk) && !confirm("Forget the changes not saved yet?")) return;
-  if (show(file.name, handle, disk)) openNote(holds(file.name, disk));
+  if (unsettled() && !same(disk.table, current()) && !confirm("Forget the changes not saved yet?")) return;
+  const note = holds(file.name, disk, handle);
+  if (show(opening(file.name, file, handle, disk))) tell($("open-note"), note, false, null);
 }
 
 async function openHandle(handle) {
@@ -271,109 +213,108 @@ async function openHandle(handle) {
   } catch (error) {
     return unreadable(handle.name);
   }
-  await load(file, handle.createWritable ? handle : null);
+  await load(file, can.write(handle) ? handle : null);
 }
 
-// What Save takes when pressed: where it writes, what it expects the file
-// to be and what it writes.
-const snapshot = () => ({ handle: game.handle, name: game.name, disk: game.disk, table: tableOf(game.bytes) });
-
-async function save() {
-  if (saving || !dirty() || game.handle === null) return;
-  const snap = snapshot();
-  inputs().forEach(accept);  // a refusal is of an edit, not of the save
+// Save and Download take, when pressed, where they write, what they expect
+// the file to be and the table they write, and then say what happened.
+async function leave(way, busy) {
+  if (saving || !dirty() || (way === inPlace && game.handle === null)) return;
+  const snap = { game, way, name: game.name, file: game.file, handle: game.handle, disk: game.disk,
+    table: current().slice() };
+  acceptAll();  // a refusal is of an edit, not of what leaves
   saving = true;
   refresh();
-  saveNote("Saving " + snap.name + "…");
-  const outcome = await writeInPlace(snap);
+  saveNote(busy);
+  const seen = await way(snap).catch((error) => ({ step: "check", error, now: null }));
   saving = false;
-  settle(snap, outcome);
+  settle(snap, outcome(snap, seen), seen);
   refresh();
 }
 
-// Writes the table into the file where the file is still as it was opened.
-// The browser asks the player and then copies the file, which it moves over
-// the file at close(): so the check comes after the copy (a write before it
-// is in the copy) and again after the write (a write by another program
-// meanwhile shows there). Returns what happened and the file as it is now
-// (null where it can't be read). Never rejects.
-async function writeInPlace({ handle, disk, table }) {
-  let writable = null;
-  try {
-    if (await handle.requestPermission({ mode: "readwrite" }) !== "granted") return { kind: "denied" };
-    writable = await handle.createWritable({ keepExistingData: true });
-    let now = await readHandle(handle);
-    if (unchanged(now, disk)) {
-      await writable.write({ type: "write", position: TABLE_AT, data: table });
-      now = await readHandle(handle);
-    }
-    if (!unchanged(now, disk)) {
-      await writable.abort();
-      return { kind: "changed", now };
-    }
-    const closing = writable;
-    writable = null;
-    await closing.close();
-  } catch (error) {
-    if (writable !== null) await writable.abort().catch(() => {});
-    return { kind: error.name === "NotAllowedError" ? "denied" : "failed", error, now: await readHandle(handle) };
+// Says what a save or a download did, by what the file holds now.
+function settle(snap, { kind, why, late }, { step, error, now }) {
+  if (game !== snap.game) return;  // another file is open since
+  const name = snap.name, tried = differ(snap.disk.table, snap.table);
+  const words = error ? " (" + error.message + ")" : "";
+  const download = "download a changed copy and put it in the game's folder in place of " + GAME;
+  if (kind === "downloaded") {
+    game.downloaded = snap.table;
+    return saveNote("Asked the browser to download the changed " + GAME + ". If it did, put it in the game's " +
+      "folder in place of the old one (keep a copy of the old one). A browser may add a number to its name " +
+      "(Chrome and Edge: Dunmarrow3 (1).exe, Firefox: Dunmarrow3(1).exe, others their own): rename it to " + GAME +
+      ". On Windows, if its Properties say it came from another computer, tick Unblock.", false, "center");
   }
-  return { kind: "written", now: await readHandle(handle) };
-}
-
-// Says what a save did, by what the file holds now, and shows it.
-function settle(snap, { kind, now, error }) {
-  const name = snap.name, why = error ? " (" + error.message + ")" : "";
-  if (kind !== "changed" && kind !== "denied" && now && same(now.table, snap.table)) {
+  if (kind === "saved") {
     game.disk = now;
     inputs().forEach(mark);
-    return saveNote((dirty() ? "Saved " + name + " as it was when Save was pressed; the changes made since are not saved yet."
-                             : "Saved: " + name + " now holds the changes.") +
-      (kind === "failed" ? " The browser reported a problem afterwards" + why + ", but the file holds them." : "") +
-      (windows ? " If Windows warns when the game starts, open " + name + "'s Properties and tick Unblock." : ""));
+    return saveNote("Saved: " + listed(tried, snap.table, snap.disk.table) + "." +
+      (dirty() ? " The changes made since are not saved yet." : "") +
+      (late ? " The browser reported a problem afterwards" + words + ", but the file holds them." : "") +
+      (can.windows ? " If Windows warns when the game starts, open " + name + "'s Properties and tick Unblock." : ""));
   }
-  if (kind === "denied") {
-    return saveNote("Error: the browser was not allowed to change " + name +
-      ". Nothing was saved. Press Save to ask again, or download a changed copy.", true);
+  const verb = snap.way === inPlace ? "saved" : "downloaded";
+  if (kind === "unsaved") {
+    if (now && sameTable(now, game.disk)) game.disk = now;
+    return saveNote("Error: " + {
+      prompt: "the browser's question was closed without an answer, so nothing was saved. " +
+        "Press Save to be asked again, or " + download + ".",
+      denied: "the browser was told not to let this page change " + name + ", and it does not ask again " +
+        "for this file. Nothing was saved: " + download + ".",
+      busy: "another tab or window is saving " + name + ", so nothing was saved. Wait for it, then press Save again.",
+      held: name + " is in use" + words + ", so nothing was saved. Close the game, then press Save again.",
+      full: "the disk is full" + words + ", so nothing was saved. Make room on it, then press Save again.",
+      security: "this browser refuses to write this program" + words + ", so nothing was saved. Instead, " +
+        download + ".",
+      other: "the browser could not save " + name + words + ". Nothing was saved: press Save again, or " +
+        download + ".",
+    }[why], true);
   }
-  const lead = "Error: " + { changed: name + " changed since it was opened, so nothing was saved",
-    written: "the browser saved " + name + ", and then something else changed it",
-    failed: "the browser could not save " + name + why }[kind];
-  if (now === null) {
-    return saveNote(lead + ". It can not be read now to tell what it holds: close the game and open it " +
-      "again, or download a changed copy.", true);
+  if (kind === "unknown") {
+    return saveNote("Error: " + (step === "closed" ? "the browser reports " + name + " saved, but it can not be " +
+      "read back now to check: open it again to see what it holds." :
+      (error ? "the browser could not save " + name + words : name + " changed since it was opened, so nothing was " +
+        verb) + ". It can not be read now to tell what it holds: close the game and open it again, or " +
+      download + "."), true);
   }
-  if (kind === "failed" && now.size === snap.disk.size && same(now.table, snap.disk.table)) {
-    return saveNote(lead + ". Nothing was saved: close the game and press Save again.", true);
+  if (kind === "kept") {  // the edits, onto the file as it is now
+    const edits = current().slice();
+    game.disk = game.copy = now;
+    current().set(edits);
+    draw();
+    return saveNote("Error: " + name + " was written again since it was opened, with the same clip table, so " +
+      "nothing was " + verb + ". Your changes are kept: press " + (verb === "saved" ? "Save" : "Download") +
+      " again to write them into the file as it is now.", true);
   }
-  const unsaved = edited().map((input) => "clip " + clipOf(input) + " to " + input.value);
-  show(name, snap.handle, now);
-  saveNote(lead + ". It is shown as it is now. Type your changes again: " + unsaved.join(", ") + ".", true);
+  refuse(snap, now, why ? "the browser could not save " + name + words + ", and " + name + " holds other counts now" :
+    step === "closed" ? "the browser saved " + name + ", and then something else changed it" :
+      name + " changed since it was opened, so nothing was " + verb);
 }
 
-// The browser may refuse or the player discard a download, and the page
-// can't see which: the changes stay unsaved.
-function download() {
-  if (saving || !dirty()) return;
-  const url = URL.createObjectURL(new Blob([game.bytes], { type: "application/octet-stream" }));
-  const link = document.createElement("a");
-  link.href = url;
-  link.download = GAME;
-  document.body.append(link);
-  link.click();
-  link.remove();
-  setTimeout(() => URL.revokeObjectURL(url), 40000);  // once the download has it
-  downloaded = tableOf(game.bytes);
-  refresh();
-  saveNote("Asked the browser to download the changed " + GAME + ". If it did, put it in the game's " +
-    "folder in place of the old one (keep a copy of the old one). A browser may call it " +
-    "Dunmarrow3 (1).exe (Chrome, Edge) or Dunmarrow3(1).exe (Firefox): rename it to " + GAME +
-    ". On Windows, if its Properties say it came from another computer, tick Unblock.");
+// The file changed under a save: it is shown as it is now; what Save tried
+// and the edits made since are named, and stay listed until typed again.
+function refuse(snap, now, lead) {
+  const wanted = current().slice(), since = differ(snap.table, wanted);
+  const retype = differ(snap.disk.table, wanted).filter((clip) => codeIn(now.table, clip) !== codeIn(wanted, clip));
+  // The record of what was saved goes on for every clip nobody else changed.
+  const opened = now.table.slice();
+  for (const clip of opened.length === TABLE_SIZE ? CLIPS : []) {
+    const at = codeAt(clip);
+    if (codeIn(now.table, clip) === codeIn(snap.disk.table, clip)) opened.set(game.opened.subarray(at, at + 2), at);
+  }
+  // Where the table can't be shown, there is nothing to type them into.
+  if (show({ ...opening(snap.name, snap.file, snap.handle, now), opened })) {
+    game.retype = retype.map((clip) => ({ clip, frames: framesIn(wanted, clip) }));
+    refresh();
+  }
+  saveNote("Error: " + lead + ". It is shown as it is now. Tried: " + listed(differ(snap.disk.table, snap.table), snap.table) +
+    "." + (since.length ? " Changed during the save: " + listed(since, wanted) + "." : "") +
+    (game.retype.length ? " Type again what is listed beside Save." : ""), true);
 }
 
 $("open").addEventListener("click", async () => {
   if (saving) return busyNote();
-  if (!window.showOpenFilePicker) return $("file").click();
+  if (!can.pick) return $("file").click();
   let picked;
   try {
     [picked] = await window.showOpenFilePicker({
@@ -389,14 +330,15 @@ $("open").addEventListener("click", async () => {
   await openHandle(picked);
 });
 // Where Open is the file input already, a copy is all there is.
-$("open-copy").hidden = !window.showOpenFilePicker;
+$("open-copy").hidden = !can.pick;
 $("open-copy").addEventListener("click", () => saving ? busyNote() : $("file").click());
 $("file").addEventListener("change", () => {
   if ($("file").files.length > 0) load($("file").files[0], null);
   $("file").value = "";
 });
-$("save").addEventListener("click", save);
-$("download").addEventListener("click", download);
+$("save").addEventListener("click", () => leave(inPlace, "Saving " + game.name + "… If the browser asks " +
+  "whether this page may change the file, answer it."));
+$("download").addEventListener("click", () => leave(byDownload, "Reading " + game.name + " to download it…"));
 
 const area = $("drop");
 area.addEventListener("dragover", (event) => {
@@ -422,7 +364,7 @@ area.addEventListener("drop", async (event) => {
   openNote("Error: nothing that can be opened was dropped: drop the file " + GAME + ".", true);
 });
 window.addEventListener("beforeunload", (event) => {
-  if (dirty()) {
+  if (unsettled()) {
     event.preventDefault();
     event.returnValue = "";
   }
@@ -431,4 +373,10 @@ window.addEventListener("beforeunload", (event) => {
 // Scripts and tests open a file as the picker, the file input or a drop
 // would give it.
 window.fmvframes = { openHandle, load };
-start().catch((error) => openNote("Error: this browser can not run the tool (" + error.message + ").", true));
+try {
+  startTool();
+  $("credits").textContent = run([]).lines[1];
+  window.fmvframes.ready = performance.now() - began;
+} catch (error) {
+  openNote("Error: this browser can not run the tool (" + error.message + ").", true);
+}

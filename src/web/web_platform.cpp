@@ -143,21 +143,6 @@ EXPORTED("run") int run(int argc) {
   return status;
 }
 
-// The check a change makes before it writes, alone: STATUS_OK for the
-// release the tool knows, else the tool's own message in output(). The page
-// lets nobody edit a table that no change could write.
-EXPORTED("check") int check() {
-  clear_output();
-  g_stdout = &g_console_handle;
-  HANDLE file = open_file(TARGET_FILE_NAME, "rb+");
-  if (file == nullptr) return STATUS_FAILED;
-  MovieTable table;
-  int status = read_movie_table(file, &table) ? check_clip_names(file, &table)
-                                              : STATUS_FAILED;
-  close_file(file);
-  return status;
-}
-
 // The frames a duration code plays, as the tool lists them.
 EXPORTED("frames") int frames(int code) {
   return static_cast<int>(frames_from_code(static_cast<WORD>(code)));
