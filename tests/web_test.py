@@ -34,7 +34,7 @@ ROW = re.compile(r"^[ \d]\d \| [ \d]{5}\d \| .*$")
 
 def sample_game():
     with tempfile.TemporaryDirectory() as folder:
-        subprocess.run([MAKE_SAMPLE_GAME, folder], check=True,
+        subprocess.run([MAKE_SAMPLE_GAME, "--edge-cases", folder], check=True,
                        stdout=subprocess.DEVNULL)
         with open(os.path.join(folder, GAME), "rb") as f:
             return f.read()

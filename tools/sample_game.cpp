@@ -20,15 +20,25 @@ const SampleClip SAMPLE_CLIPS[14] = {
     {0x1380, "FMV\\SECRET.SMK", 12},
 };
 
+const SampleClip RELEASE_CLIPS[14] = {
+    {0x1000, "FMV\\INTRO.SMK", 145},    {0x1020, "FMV\\TOWN.SMK", 115},
+    {0x1040, "FMV\\CAVERN.SMK", 40},    {0x1060, "FMV\\BRIDGE.SMK", 85},
+    {0x1080, "FMV\\DRAGON.SMK", 205},   {0x10A0, "FMV\\BETRAYAL.SMK", 175},
+    {0x10C0, "FMV\\SIEGE.SMK", 295},    {0x10E0, "FMV\\ESCAPE.SMK", 70},
+    {0x1100, "FMV\\TEMPLE.SMK", 130},   {0x1120, "FMV\\VISION.SMK", 55},
+    {0x1140, "FMV\\THRONE.SMK", 160},   {0x1160, "FMV\\FINALE.SMK", 445},
+    {0x1180, "FMV\\ENDING.SMK", 595},   {0x11A0, "FMV\\CREDITS.SMK", 1195},
+};
+
 uint8_t filler_byte(size_t at) {
   return static_cast<uint8_t>(1 + (at * 131 + (at >> 8)) % 255);
 }
 
-std::vector<uint8_t> sample_game_image() {
+std::vector<uint8_t> game_image(const SampleClip (&clips)[14]) {
   std::vector<uint8_t> image(SAMPLE_GAME_SIZE);
   for (size_t i = 0; i < image.size(); ++i) image[i] = filler_byte(i);
   for (int k = 0; k < 14; ++k) {
-    const SampleClip &clip = SAMPLE_CLIPS[k];
+    const SampleClip &clip = clips[k];
     put_16(image, record_field(k + 1, RECORD_NAME_OFFSET_AT), clip.name_offset);
     put_16(image, record_field(k + 1, RECORD_DURATION_CODE_AT),
            clip.duration_code);

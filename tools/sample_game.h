@@ -1,6 +1,7 @@
-// A stand-in for the game's executable, for the demo and the tests: the right
-// size, the clip table where the game has it, 14 names of varied shapes, and
-// every other byte a non-zero pattern, so that a stray write shows.
+// Stand-ins for the game's executable: the right size, the clip table where
+// the game has it, and every other byte a non-zero pattern, so that a stray
+// write shows. The demo's looks like a release of the game; the tests' holds
+// 14 names and counts of varied shapes, at the edges of the format.
 #pragma once
 
 #include <cstddef>
@@ -37,12 +38,19 @@ struct SampleClip {
   uint16_t duration_code;
 };
 
+// The tests' clips: short names, a name ending in a separator, mixed
+// separators, a name cut at 31 characters, codes 0 and 65535.
 extern const SampleClip SAMPLE_CLIPS[14];
+// The demo's: plausible names in one folder, counts well inside the limits.
+extern const SampleClip RELEASE_CLIPS[14];
 
 // The byte at every offset that holds neither the table nor a name.
 uint8_t filler_byte(size_t at);
 
-std::vector<uint8_t> sample_game_image();
+std::vector<uint8_t> game_image(const SampleClip (&clips)[14]);
+inline std::vector<uint8_t> sample_game_image() {
+  return game_image(SAMPLE_CLIPS);
+}
 
 // Writes the bytes to path; false on any error.
 bool write_bytes(const std::string &path, const std::vector<uint8_t> &bytes);
