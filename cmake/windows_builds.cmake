@@ -33,20 +33,27 @@ find_program(FMV_WINESERVER wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
 # WoW64 mode (this kernel runs no 32-bit Linux programs): those that
 # tools/wine32_dlls.sh fetched for the installed wine64 into the user's cache
 # (where a clean of build/ leaves them), or those of an installed
-# libwine:i386. A path found before that no longer holds them is forgotten.
-execute_process(COMMAND dpkg-query -W -f=\${Version} wine64
-  OUTPUT_VARIABLE FMV_WINE64_VERSION ERROR_QUIET)
+# libwine:i386. Found again at each configure, so that an upgraded wine64 never
+# runs with an older version's DLLs.
+execute_process(COMMAND dpkg-query -W -f=\${Status}\ \${Version} wine64
+  OUTPUT_VARIABLE FMV_WINE64_STATUS ERROR_QUIET)
+string(REGEX REPLACE "^install ok installed " "" FMV_WINE64_VERSION
+  "${FMV_WINE64_STATUS}")
 set(FMV_CACHE_HOME $ENV{XDG_CACHE_HOME})
 if(NOT FMV_CACHE_HOME)
   set(FMV_CACHE_HOME $ENV{HOME}/.cache)
 endif()
-if(FMV_WINE32_DLLS AND NOT EXISTS ${FMV_WINE32_DLLS}/i386-windows/kernel32.dll)
-  unset(FMV_WINE32_DLLS CACHE)
+unset(FMV_WINE32_DLLS CACHE)  # kept by an earlier configure
+set(FMV_WINE32_DLLS "")
+if(NOT FMV_WINE64_VERSION STREQUAL FMV_WINE64_STATUS)  # installed
+  foreach(dir ${FMV_CACHE_HOME}/fmvframes/wine32-${FMV_WINE64_VERSION}
+      /usr/lib/i386-linux-gnu/wine)
+    if(EXISTS ${dir}/i386-windows/kernel32.dll)
+      set(FMV_WINE32_DLLS ${dir})
+      break()
+    endif()
+  endforeach()
 endif()
-find_path(FMV_WINE32_DLLS i386-windows/kernel32.dll
-  PATHS ${FMV_CACHE_HOME}/fmvframes/wine32-${FMV_WINE64_VERSION}
-    /usr/lib/i386-linux-gnu/wine
-  NO_DEFAULT_PATH)
 # WoW64 sets up the 32-bit side with 32-bit system calls (int 0x80), which a
 # kernel may refuse even where Wine and its DLLs are installed.
 try_run(FMV_INT80_RUNS FMV_INT80_BUILDS ${CMAKE_BINARY_DIR}/int80-check

@@ -71,10 +71,12 @@ foreach(arch IN LISTS FMV_WINDOWS_ARCHES)
   set_tests_properties(${wine}.start PROPERTIES FIXTURES_SETUP ${wine})
   set_tests_properties(${wine}.stop PROPERTIES FIXTURES_CLEANUP ${wine})
 
-  # Runs a Windows program in that prefix, with Wine's own messages off.
+  # Runs a Windows program in that prefix, with Wine's own messages off but
+  # for a DLL it can't find, which it names: where the DLL cache lacks one
+  # that a case needs, that case fails saying which.
   set(run ${CMAKE_BINARY_DIR}/${wine}-run)
   file(WRITE ${run} "#!/bin/sh
-${dll_export}export WINEPREFIX='${prefix}' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+${dll_export}export WINEPREFIX='${prefix}' WINEDEBUG=-all,err+module WINEDLLOVERRIDES='mscoree,mshtml='
 exec '${FMV_WINE64}' \"$@\"
 ")
   file(CHMOD ${run} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE

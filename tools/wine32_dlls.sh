@@ -1,18 +1,25 @@
 #!/bin/sh
 # Puts Wine's 32-bit Windows DLLs, with which wine64 runs the 32-bit program in
 # its WoW64 mode, into ${XDG_CACHE_HOME:-$HOME/.cache}/fmvframes/wine32-VERSION
-# (a clean of build/ leaves them there): the DLLs of the package libwine:i386
-# of exactly the installed wine64's version, fetched by apt from the suite
-# that offers that version, with a private, i386-only state of its own, and
-# checked against the signed index as for any install. The machine's
-# architectures and package database are left as they are. Does nothing, and
-# needs no network, when they are there already (there or installed
-# system-wide) or when wine64 is not installed. One run at a time: a second
-# waits for the first and then finds them there.
+# (a clean of build/ leaves them there): of the package libwine:i386 of
+# exactly the installed wine64's version, fetched by apt from the suite that
+# offers that version, with a private, i386-only state of its own, and
+# checked against the signed index as for any install, only the files that
+# the tests load (tools/wine32_dlls.txt), without their debug sections. The
+# machine's architectures and package database are left as they are. Does
+# nothing, and needs no network, when they are there already (there or
+# installed system-wide) or when wine64 is not installed. One run at a time:
+# a second waits for the first and then finds them there. Ctrl+C or a TERM
+# ends it at once.
 set -eu
 tools=$(cd "$(dirname "$0")" && pwd)
 . "$tools/apt_reason.sh"
-version=$(dpkg-query -W -f='${Version}' wine64 2>/dev/null) || exit 0
+# Removed with its configuration kept, a package still has a version.
+status=$(dpkg-query -W -f='${Status} ${Version}' wine64 2>/dev/null) || exit 0
+case $status in
+"install ok installed "*) version=${status#install ok installed } ;;
+*) exit 0 ;;
+esac
 [ ! -f /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] || exit 0
 caches=${XDG_CACHE_HOME:-$HOME/.cache}/fmvframes
 cache=$caches/wine32-$version
@@ -43,6 +50,22 @@ echo "Fetching Wine's 32-bit DLLs (libwine:i386 $version from $uri ${suite%/*})"
 state=$(mktemp -d)
 unpacked=$(mktemp -d "$caches/unpacked.XXXXXX")
 trap 'rm -rf "$state" "$unpacked"' EXIT
+# The shell acts on a signal only between commands: each long step runs in
+# the background, in a process group of its own, so that a signal ends the
+# step and all it started (apt's download methods) at once.
+child=""
+stop() {
+  trap - INT TERM
+  [ -z "$child" ] || kill -TERM "-$child" 2>/dev/null || true
+  exit "$1"
+}
+trap 'stop 130' INT
+trap 'stop 143' TERM
+step() {
+  setsid "$@" &
+  child=$!
+  wait "$child"
+}
 chmod 755 "$state"
 mkdir -p "$state/lists/partial" "$state/archives/partial" "$state/parts"
 : >"$state/status"
@@ -58,18 +81,33 @@ else
 fi
 apt_private() {
   # shellcheck disable=SC2086 # the option is one word or none
-  apt-get -q -o Dir::State="$state" -o Dir::State::Lists="$state/lists" \
+  step apt-get -q -o Dir::State="$state" -o Dir::State::Lists="$state/lists" \
     -o Dir::State::status="$state/status" -o Dir::Cache="$state" \
     -o Dir::Cache::archives="$state/archives" \
     -o Dir::Etc::SourceList="$state/sources.list" \
     -o Dir::Etc::SourceParts="$state/parts" \
     -o APT::Architecture=i386 -o APT::Architectures=i386 $sandbox "$@"
 }
-apt_private update --error-on=any >"$state/log" 2>&1 || fail "$(apt_reason "$state/log")"
-(cd "$state/archives" && apt_private download "libwine:i386=$version") \
-  >>"$state/log" 2>&1 || fail "$(apt_reason "$state/log")"
-dpkg-deb -x "$state"/archives/libwine_*_i386.deb "$unpacked/deb"
-mv "$unpacked/deb/usr/lib/i386-linux-gnu/wine/i386-windows" "$unpacked/"
+apt_private update --error-on=any >"$state/log" 2>&1 ||
+  fail "$(apt_reason "$state/log")"
+cd "$state/archives"  # where apt-get download puts the package
+apt_private download "libwine:i386=$version" >>"$state/log" 2>&1 ||
+  fail "$(apt_reason "$state/log")"
+set -- "$state"/archives/*.deb
+[ -f "$1" ] || fail "apt reported the download done, but left no package"
+[ $# = 1 ] || fail "apt left $# packages where one was asked for"
+step dpkg-deb -x "$1" "$unpacked/deb"
+# Only what the tests load, without debug sections (a third of the size):
+# checked to be whole Windows DLLs still. A file the list names that the
+# package lacks fails the fetch, naming it.
+mkdir "$unpacked/i386-windows"
+from=$unpacked/deb/usr/lib/i386-linux-gnu/wine/i386-windows
+grep -v -e '^#' -e '^$' "$tools/wine32_dlls.txt" | while read -r dll; do
+  [ -f "$from/$dll" ] || fail "libwine:i386 $version has no $dll"
+  i686-w64-mingw32-strip --strip-debug -o "$unpacked/i386-windows/$dll" "$from/$dll"
+  i686-w64-mingw32-objdump -p "$unpacked/i386-windows/$dll" | grep -q '^Magic.*010b' ||
+    fail "$dll is not a 32-bit Windows DLL once stripped"
+done
 rm -rf "$unpacked/deb" "$caches"/wine32-*  # an earlier version's too
 mv "$unpacked" "$cache"
 echo "Wine's 32-bit DLLs are in $cache/i386-windows"
