@@ -97,16 +97,18 @@ function cause({ step, answer, error }) {
 // saved (a problem reported after it, where the browser failed late);
 // downloaded; kept (only the file's time changed: the edits stand);
 // refused (the file changed: shown as it is now); unsaved (the file as it
-// was); unknown (written, or not, and the file can't be read).
+// was); unknown (the file can't be read). Where the file is not as the
+// write left it, "written" tells whether the browser reported it written,
+// and "why" the browser's failure, if any.
 function outcome(snap, seen) {
-  const { step, now } = seen;
+  const { step, now, error } = seen, written = step === "closed";
   if (step === "downloaded") return { kind: "downloaded" };
-  if (step === "ask" || (seen.error && seen.error.name === "NotAllowedError")) return { kind: "unsaved", why: cause(seen) };
-  if (now === null) return { kind: "unknown", written: step === "closed" };
-  if (step === "closed" || seen.error) {
-    if (same(now.table, snap.table) && now.size === snap.disk.size) return { kind: "saved", late: seen.error };
+  if (step === "ask" || (error && error.name === "NotAllowedError")) return { kind: "unsaved", why: cause(seen) };
+  if (now === null) return { kind: "unknown", written, why: error && cause(seen) };
+  if (written || error) {
+    if (same(now.table, snap.table) && now.size === snap.disk.size) return { kind: "saved", late: error };
     if (sameTable(now, snap.disk)) return { kind: "unsaved", why: cause(seen) };
-    return { kind: "refused", after: step === "closed", why: seen.error && cause(seen) };
+    return { kind: "refused", written, why: error && cause(seen) };
   }
   return { kind: sameTable(now, snap.disk) ? "kept" : "refused" };
 }

@@ -115,14 +115,11 @@ function line(clip, kind, text, error) {
   if (error) $("frames-" + clip).setAttribute("aria-invalid", "true");
   tell(under.cells[0], text, error);
 }
-function accept(input) {
+function accept(input, kinds = ["refused", "odd"]) {
   input.removeAttribute("aria-invalid");
-  for (const kind of ["refused", "odd"]) $(kind + "-" + clipOf(input))?.remove();
+  for (const kind of kinds) $(kind + "-" + clipOf(input))?.remove();
 }
-const acceptAll = () => inputs().forEach((input) => {
-  input.removeAttribute("aria-invalid");
-  $("refused-" + clipOf(input))?.remove();
-});
+const acceptAll = () => inputs().forEach((input) => accept(input, ["refused"]));
 
 // Changes one clip in the copy as "fmvframes CLIP FRAMES" would.
 function change(clip, input) {
@@ -233,7 +230,7 @@ async function leave(way, busy) {
 }
 
 // Says what a save or a download did, by what the file holds now.
-function settle(snap, { kind, why, late }, { step, error, now }) {
+function settle(snap, { kind, why, late, written }, { error, now }) {
   if (game !== snap.game) return;  // another file is open since
   const name = snap.name, tried = differ(snap.disk.table, snap.table);
   const words = error ? " (" + error.message + ")" : "";
@@ -271,9 +268,9 @@ function settle(snap, { kind, why, late }, { step, error, now }) {
     }[why], true);
   }
   if (kind === "unknown") {
-    return saveNote("Error: " + (step === "closed" ? "the browser reports " + name + " saved, but it can not be " +
+    return saveNote("Error: " + (written ? "the browser reports " + name + " saved, but it can not be " +
       "read back now to check: open it again to see what it holds." :
-      (error ? "the browser could not save " + name + words : name + " changed since it was opened, so nothing was " +
+      (why ? "the browser could not save " + name + words : name + " changed since it was opened, so nothing was " +
         verb) + ". It can not be read now to tell what it holds: close the game and open it again, or " +
       download + "."), true);
   }
@@ -283,11 +280,10 @@ function settle(snap, { kind, why, late }, { step, error, now }) {
     current().set(edits);
     draw();
     return saveNote("Error: " + name + " was written again since it was opened, with the same clip table, so " +
-      "nothing was " + verb + ". Your changes are kept: press " + (verb === "saved" ? "Save" : "Download") +
-      " again to write them into the file as it is now.", true);
+      "nothing was saved. Your changes are kept: press Save again to write them into the file as it is now.", true);
   }
   refuse(snap, now, why ? "the browser could not save " + name + words + ", and " + name + " holds other counts now" :
-    step === "closed" ? "the browser saved " + name + ", and then something else changed it" :
+    written ? "the browser saved " + name + ", and then something else changed it" :
       name + " changed since it was opened, so nothing was " + verb);
 }
 
