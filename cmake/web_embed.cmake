@@ -1,18 +1,25 @@
-# cmake -DSOURCE=src/web -DMODULE=x.wasm -DPAGE=out.html -P web_embed.cmake
+# cmake -DSOURCE=src/web -DMODULE=x.wasm -DPAGE=out.html -DESBUILD=esbuild
+#   -DWORK=dir -P web_embed.cmake
 # Puts the style, the script and the module (base64) into the page.
 cmake_minimum_required(VERSION 3.25)  # "@MODULE@" is text, not a variable
-file(READ ${SOURCE}/page.css STYLE)
-# The script's files, in the order they build on each other.
+# The script's files, in the order they build on each other, as one script.
 set(SCRIPT "")
 foreach(part tool files page)
   file(READ ${SOURCE}/${part}.js text)
   string(APPEND SCRIPT "${text}")
 endforeach()
-# Comments (whole lines, and those after code, two spaces out) and
-# indentation are for the reader of the source, not the player's download.
-string(REGEX REPLACE "\n[ ]*//[^\n]*" "" SCRIPT "\n${SCRIPT}")
-string(REGEX REPLACE "\n[ ]+" "\n" SCRIPT "${SCRIPT}")
-string(REGEX REPLACE "  // [^\n]*" "" SCRIPT "${SCRIPT}")
+file(WRITE ${WORK}/page.js "${SCRIPT}")
+# Comments, spaces and long local names are for the reader of the source,
+# not the player's download. Wrapped in a function, the script's own names
+# can be shortened too: the page's one global is window.fmvframes.
+execute_process(COMMAND ${ESBUILD} --minify --format=iife --log-level=warning
+    ${WORK}/page.js
+  OUTPUT_VARIABLE SCRIPT COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${ESBUILD} --minify --log-level=warning
+    ${SOURCE}/page.css
+  OUTPUT_VARIABLE STYLE COMMAND_ERROR_IS_FATAL ANY)
+string(STRIP "${SCRIPT}" SCRIPT)
+string(STRIP "${STYLE}" STYLE)
 execute_process(COMMAND base64 -w0 ${MODULE} OUTPUT_VARIABLE module
   COMMAND_ERROR_IS_FATAL ANY)
 string(REPLACE "@MODULE@" "${module}" SCRIPT "${SCRIPT}")

@@ -17,10 +17,13 @@ set(page_sources
   ${PROJECT_SOURCE_DIR}/src/web/tool.js
   ${PROJECT_SOURCE_DIR}/src/web/files.js
   ${PROJECT_SOURCE_DIR}/src/web/page.js)
+# esbuild (Debian's esbuild) makes the script and the style small.
+find_program(FMV_ESBUILD esbuild REQUIRED)
 add_custom_command(OUTPUT fmvframes.html
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/src/web
     -DMODULE=$<TARGET_FILE:fmvframes_web>
     -DPAGE=${CMAKE_BINARY_DIR}/fmvframes.html
+    -DESBUILD=${FMV_ESBUILD} -DWORK=${CMAKE_CURRENT_BINARY_DIR}
     -P ${PROJECT_SOURCE_DIR}/cmake/web_embed.cmake
   DEPENDS fmvframes_web ${page_sources}
     ${PROJECT_SOURCE_DIR}/cmake/web_embed.cmake)

@@ -4,9 +4,12 @@
 
 // A file as the disk holds it: what a save compares (size, lastModified,
 // table) and the part the tool reads (or the whole file); null where it
-// can't be read (a folder, or a file changed since the browser looked).
+// can't be read (a folder, or a file changed since the browser looked). A
+// file too short for the table is read whole: a folder dropped in a browser
+// without handles comes as an empty File that only a read tells apart.
 async function readFile(file, whole) {
   try {
+    whole ||= file.size < TABLE_AT + TABLE_SIZE;
     const at = whole ? 0 : READ_AT;
     const bytes = new Uint8Array(await (whole ? file : file.slice(at, at + READ_SIZE)).arrayBuffer());
     return { size: file.size, lastModified: file.lastModified, at, bytes,
@@ -63,22 +66,28 @@ async function inPlace({ handle, disk, table }) {
   return { step: "closed", now: await readHandle(handle) };
 }
 
-// Hands the browser the file as it is now with the table put in, where its
-// table is still the one the edits started from. The page can't see whether
-// the download happens: it is never a save.
-async function byDownload({ file, handle, disk, table }) {
-  const now = handle !== null ? await readHandle(handle, true) : await readFile(file, true);
-  if (!sameTable(now, disk)) return { step: "check", now };
-  const bytes = now.bytes.slice();
-  bytes.set(table, TABLE_AT);
+// Hands the browser bytes to download under a name.
+function offer(bytes, name) {
   const url = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
-  const link = document.createElement("a");
-  link.href = url;
-  link.download = GAME;
+  const link = Object.assign(document.createElement("a"), { href: url, download: name });
   document.body.append(link);
   link.click();
   link.remove();
   setTimeout(() => URL.revokeObjectURL(url), 40000);  // once the download has it
+}
+
+// Hands the browser the file as it is now with the table put in, where its
+// table is still the one the edits started from, or the one last downloaded
+// (the player put that download in place). The page can't see whether the
+// download happens: it is never a save.
+async function byDownload({ file, handle, disk, table, as, downloaded }) {
+  const now = handle !== null ? await readHandle(handle, true) : await readFile(file, true);
+  if (!sameTable(now, disk) && !(now && downloaded && now.size === disk.size && same(now.table, downloaded))) {
+    return { step: "check", now };
+  }
+  const bytes = now.bytes.slice();
+  bytes.set(table, TABLE_AT);
+  offer(bytes, as);
   return { step: "downloaded", now };
 }
 
@@ -94,7 +103,8 @@ function cause({ step, answer, error }) {
 }
 
 // What a way out did, from what it saw and what the file holds now:
-// saved (a problem reported after it, where the browser failed late);
+// saved (a problem reported after it, where the browser failed late; or by
+// another tab, where this one was refused a writer);
 // downloaded; kept (only the file's time changed: the edits stand);
 // refused (the file changed: shown as it is now); unsaved (the file as it
 // was); unknown (the file can't be read). Where the file is not as the
@@ -106,8 +116,11 @@ function outcome(snap, seen) {
   if (step === "ask" || (error && error.name === "NotAllowedError")) return { kind: "unsaved", why: cause(seen) };
   if (now === null) return { kind: "unknown", written, why: error && cause(seen) };
   if (written || error) {
-    if (same(now.table, snap.table) && now.size === snap.disk.size) return { kind: "saved", late: error };
-    if (sameTable(now, snap.disk)) return { kind: "unsaved", why: cause(seen) };
+    // Refused a writer, yet the file holds the counts: another tab saved them.
+    const other = step === "copy" && error;
+    if (same(now.table, snap.table) && now.size === snap.disk.size) return { kind: "saved", late: !other && error, other };
+    // Reported written and then found as it was: something else undid it.
+    if (sameTable(now, snap.disk) && error) return { kind: "unsaved", why: cause(seen) };
     return { kind: "refused", written, why: error && cause(seen) };
   }
   return { kind: sameTable(now, snap.disk) ? "kept" : "refused" };
