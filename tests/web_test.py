@@ -37,9 +37,9 @@ ANOTHER = (" Check that it is the game's own Dunmarrow3.exe. If it is, restore i
            "Verify integrity of game files) or from the copy you kept: this release is not one this tool can change.")
 
 
-def sample_game():
+def sample_game(*edge_cases):
     with tempfile.TemporaryDirectory() as folder:
-        subprocess.run([MAKE_SAMPLE_GAME, "--edge-cases", folder], check=True,
+        subprocess.run([MAKE_SAMPLE_GAME, *edge_cases, folder], check=True,
                        stdout=subprocess.DEVNULL)
         with open(os.path.join(folder, GAME), "rb") as f:
             return f.read()
@@ -52,15 +52,16 @@ def ansi(data):
                    for b in data)
 
 
-def native(image, *args):
-    """The console tool on a copy of image: its lines, status and file."""
+def native(image, *args, raw=False):
+    """The console tool on a copy of image: its lines (or its bytes), status
+    and file."""
     with tempfile.TemporaryDirectory() as folder:
         path = os.path.join(folder, GAME)
         with open(path, "wb") as f:
             f.write(image)
         run = subprocess.run([TOOL, *args], cwd=folder, capture_output=True)
         with open(path, "rb") as f:
-            return ansi(run.stdout).split("\r\n"), run.returncode, f.read()
+            return run.stdout if raw else ansi(run.stdout).split("\r\n"), run.returncode, f.read()
 
 
 def native_changes(image, changes):
@@ -84,7 +85,8 @@ class Page(unittest.TestCase):
         cls.driver = start_chromium(os.path.join(cls.folder.name, "profile"))
         cls.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {
             "behavior": "allow", "downloadPath": cls.downloads})
-        cls.sample = sample_game()
+        cls.sample = sample_game("--edge-cases")
+        cls.release = sample_game()  # names a release would have
 
     @classmethod
     def tearDownClass(cls):
@@ -158,6 +160,32 @@ class Page(unittest.TestCase):
         field.send_keys(Keys.CONTROL, "a")
         field.send_keys(frames, Keys.ENTER)
 
+    def downloaded(self, button, name):
+        """Presses a button that downloads, and takes the file away."""
+        self.driver.find_element(By.ID, button).click()
+        path = os.path.join(self.downloads, name)
+        self.wait_for(lambda: os.path.exists(path) and not any(
+            name.endswith(".crdownload") for name in os.listdir(self.downloads)))
+        with open(path, "rb") as f:
+            data = f.read()
+        os.remove(path)
+        return data
+
+    def restore(self, listing, name="fmvframes-before.txt"):
+        path = os.path.join(self.folder.name, name)
+        with open(path, "wb") as f:
+            f.write(listing)
+        self.driver.execute_script('document.getElementById("save-note").textContent = ""')
+        self.driver.find_element(By.ID, "listing").send_keys(path)
+        self.wait_for(lambda: self.text("save-note"))
+        return self.text("save-note")
+
+    def marks(self):
+        """Each row's "was" mark, where it has one."""
+        return self.driver.execute_script("""return Object.fromEntries([...document.querySelectorAll(
+            "#clips-area:not([hidden]) tr[id^=clip-]")].map((tr) => [tr.id.slice(5), tr.cells[3].firstChild.textContent])
+            .filter(([, mark]) => mark));""")
+
     def save_by_download(self):
         self.driver.find_element(By.ID, "download").click()
         path = os.path.join(self.downloads, GAME)
@@ -204,6 +232,8 @@ class Page(unittest.TestCase):
                     self.assertEqual(self.rows(), [])
                     continue
                 self.assertEqual(self.rows(), [l for l in listing if ROW.match(l)])
+                # The listing kept as the console keeps it, whatever is edited.
+                self.assertTrue(self.downloaded("keep", "fmvframes-before.txt") == native(image, raw=True)[0])
                 expected = image
                 for clip, frames in changes:
                     lines, status, after = native(expected, clip, frames)
@@ -225,9 +255,11 @@ class Page(unittest.TestCase):
                 if expected == image:  # nothing to save
                     self.assertEqual(download.get_attribute("aria-disabled"), "true")
                 else:
+                    self.assertTrue(self.downloaded("before", "Dunmarrow3-before.exe") == image)
                     saved = self.save_by_download()
                     self.assertTrue(saved == expected)
                     self.assertTrue(saved == native_changes(image, changes))
+                    self.choose(image, "Other.exe")  # all downloaded, nothing since: not asked
                     self.choose(saved)  # the download, opened again
                     self.assertTrue(self.text("open-note").startswith(
                         "This file holds the changes you downloaded. If it is the one in the game's folder"))
@@ -264,57 +296,98 @@ class Page(unittest.TestCase):
         in_table[TABLE_AT + 4] = 99  # clip 1: 208 frames
         in_table = bytes(in_table)
         changed = native(self.sample, "3", "250")[2]
-        kept = "Error: Dunmarrow3.exe was written again since it was opened, with the same clip table"
-        refused = "Error: Dunmarrow3.exe changed since it was opened, so nothing was saved. It is shown"
+        later = bytearray(changed)  # after a save, another program changes clip 1
+        later[TABLE_AT + 4] = 99
+        later = bytes(later)
+        kept = ("Error: Dunmarrow3.exe was written again since it was opened, with the same clip table, so nothing "
+                "was saved. Your changes are kept: press Save again to write them into the file as it is now.")
+        lead = "Error: Dunmarrow3.exe changed since it was opened, so nothing was "
+        refused = lead + "saved. It is shown as it is now. Tried: clip 3 to 250."
+        retype = " Type again what is listed beside Save."
+        dl = "download a changed copy and put it in the game's folder in place of Dunmarrow3.exe."
+        words = " (the browser's words)"
+        held = "Error: Dunmarrow3.exe is in use" + words + ", so nothing was saved. Close the game, then press Save again."
+        security = "Error: this browser refuses to write this program" + words + ", so nothing was saved. Instead, " + dl
+        prompt = "Error: the browser's question was closed without an answer, so nothing was saved. Press Save to be " \
+            "asked again, or " + dl
+        undone = "Error: the browser saved Dunmarrow3.exe, and then something else changed it. It is shown as it is " \
+            "now. Tried: clip 3 to 250."
         b64 = lambda data: base64.b64encode(data).decode()
         cases = [
             # name, the handle's ways (and what the player does: "again"
             # presses Save once more, "undo" puts clip 3 back and saves,
-            # "back" puts it back while the browser asks), the step it
-            # waits at, the file another program writes there (or before
-            # Save), the note's first words, the file afterwards
+            # "restore" sets it back from the kept listing and saves, "back"
+            # puts it back while the browser asks, "during" edits clip 4 and
+            # puts clip 3 back then, "typing" types clip 4 without Enter
+            # before Save, "download" downloads instead; "then" is what
+            # another program writes just after close(); "marks", "retype"
+            # what the rows say afterwards where it is not the default), the
+            # step it waits at, the file another program writes there (or
+            # before Save), the whole note, the file afterwards
             ("as it was opened, then undone", {"undo": True}, None, None, "Saved: clip 3 90 → 250.", self.sample),
+            ("kept, saved, then set back from the listing", {"restore": True}, None, None, "Saved: clip 3 90 → 250.",
+             self.sample),
             ("changed far from the table", {"again": True}, None, far, kept, native(far, "3", "250")[2]),
             ("the same bytes written again", {"again": True}, None, self.sample, kept, changed),
+            ("a count typed without Enter, then Save ends kept", {"again": True, "typing": "300", "marks": {
+                "3": "was 90", "4": "was 610"}}, None, self.sample, kept, native(changed, "4", "300")[2]),
             # a clock as coarse as FAT's keeps lastModified over a quick change
-            ("changed in the table", {"coarse": True}, None, in_table, refused, in_table),
-            ("its size changed, its table not", {"coarse": True}, None, self.sample + b"x", refused,
+            ("changed in the table", {"coarse": True, "ask": True}, None, in_table, refused + retype, in_table),
+            ("its size changed, its table not", {"coarse": True}, None, self.sample + b"x", refused + retype,
              self.sample + b"x"),
-            ("written while the browser asks", {}, "permission", in_table, refused, in_table),
-            ("Put back while the browser asks", {"back": True}, "permission", in_table, refused, in_table),
-            ("written after the browser copied it", {"program": True}, "copied", in_table, refused, in_table),
-            ("written while the page writes", {"program": True}, "written", in_table, refused, in_table),
+            ("Download after another program changed the table", {"download": True}, None, in_table,
+             lead + "downloaded. It is shown as it is now. Tried: clip 3 to 250." + retype, in_table),
+            ("written while the browser asks", {}, "permission", in_table, refused + retype, in_table),
+            ("Put back while the browser asks", {"back": True, "retype": ""}, "permission", in_table,
+             refused + " Changed during the save: clip 3 to 90.", in_table),
+            ("an edit and a Put back while the browser copies", {"during": True, "program": True,
+             "retype": "clip 4 to 300"}, "copied",
+             in_table, refused + " Changed during the save: clip 3 to 90, clip 4 to 300." + retype, in_table),
+            ("written after the browser copied it", {"program": True}, "copied", in_table, refused + retype, in_table),
+            ("written while the page writes", {"program": True}, "written", in_table, refused + retype, in_table),
             ("cut short, with the table hidden", {"program": True}, "copied", self.sample[:TABLE_AT], refused,
              self.sample[:TABLE_AT]),
+            ("another program writes just after a save", {"then": b64(in_table)}, None, None, undone + retype, in_table),
+            ("another program puts the counts back just after a save", {"then": b64(self.sample), "marks": {}},
+             None, None, undone + retype, self.sample),
+            ("a save, then another program changes clip 1 and Save is refused", {"later": later, "marks": {
+                "3": "saved, was 90"}}, None, None, lead + "saved. It is shown as it is now. Tried: clip 6 to 100." +
+             retype, later),
             ("close() rejects after the file was replaced", {"fail": ["close", "AbortError", True]}, None, None,
-             "Saved", changed),
+             "Saved: clip 3 90 → 250. The browser reported a problem afterwards" + words + ", but the file holds them.",
+             changed),
             ("close() fails and the file holds other counts", {"fail": ["close", "InvalidStateError", b64(in_table)]},
-             None, None, "Error: the browser could not save Dunmarrow3.exe (the browser's words), and "
-             "Dunmarrow3.exe holds other counts now. It is shown as it is now.", in_table),
-            ("held by the game at close()", {"fail": ["close", "NoModificationAllowedError"]}, None, None,
-             "Error: Dunmarrow3.exe is in use", self.sample),
-            ("a full disk", {"fail": ["write", "QuotaExceededError"]}, None, None, "Error: the disk is full",
+             None, None, "Error: the browser could not save Dunmarrow3.exe" + words + ", and Dunmarrow3.exe holds "
+             "other counts now. It is shown as it is now. Tried: clip 3 to 250." + retype, in_table),
+            ("held by the game at close()", {"fail": ["close", "NoModificationAllowedError"]}, None, None, held,
              self.sample),
-            ("the browser's security check", {"fail": ["close", "AbortError"]}, None, None,
-             "Error: this browser refuses to write this program", self.sample),
-            ("another failure", {"fail": ["copy", "TypeError"]}, None, None,
-             "Error: the browser could not save Dunmarrow3.exe (", self.sample),
-            ("written, then unreadable", {"unreadable": "closed"}, None, None,
-             "Error: the browser reports Dunmarrow3.exe saved, but it can not be read back", changed),
+            ("InvalidStateError at close(), the file unchanged", {"fail": ["close", "InvalidStateError"]}, None, None,
+             held, self.sample),
+            ("a full disk", {"fail": ["write", "QuotaExceededError"]}, None, None, "Error: the disk is full" + words +
+             ", so nothing was saved. Make room on it, then press Save again.", self.sample),
+            ("the browser's security check", {"fail": ["close", "AbortError"]}, None, None, security, self.sample),
+            ("createWritable says SecurityError", {"fail": ["copy", "SecurityError"]}, None, None, security,
+             self.sample),
+            ("another failure", {"fail": ["copy", "TypeError"]}, None, None, "Error: the browser could not save "
+             "Dunmarrow3.exe" + words + ". Nothing was saved: press Save again, or " + dl, self.sample),
+            ("written, then unreadable", {"unreadable": "closed", "again": True}, None, None,
+             "Error: the browser reports Dunmarrow3.exe saved, but it can not be read back now to check: open it "
+             "again to see what it holds.", changed),
             ("stale when read again", {"unreadable": "copied"}, None, None,
              "Error: Dunmarrow3.exe can not be read any more: it was replaced, moved or removed since it was opened, "
              "so nothing was saved. Open it again: what it lacks of your changes stays listed to type again.",
              self.sample),
             # Chromium keeps "denied" and asks nothing more; a closed
             # question leaves "prompt", and the next Save asks again.
-            ("the question closed, then Save again", {"permission": "prompt", "again": True}, None, None,
-             "Error: the browser's question was closed", changed),
-            ("denied, then Save again", {"permission": "denied", "again": True}, None, None,
-             "Error: the browser was told not to let this page change Dunmarrow3.exe", self.sample),
-            ("createWritable says NotAllowedError", {"fail": ["copy", "NotAllowedError"], "query": "prompt"}, None,
-             None, "Error: the browser's question was closed", self.sample),
-            ("Open, Save, a read and an edit during a slow save", {}, "copied", None, "Saved: clip 3 90 → 250.",
+            ("the question closed, then Save again", {"permission": "prompt", "again": True}, None, None, prompt,
              changed),
+            ("denied, then Save again", {"permission": "denied", "again": True}, None, None,
+             "Error: the browser was told not to let this page change Dunmarrow3.exe, and it does not ask again for "
+             "this file. Nothing was saved: " + dl, self.sample),
+            ("createWritable says NotAllowedError", {"fail": ["copy", "NotAllowedError"], "query": "prompt"}, None,
+             None, prompt, self.sample),
+            ("Open, Save, a read and an edit during a slow save", {"marks": {"3": "saved, was 90", "4": "was 610"}},
+             "copied", None, "Saved: clip 3 90 → 250. The changes made since are not saved yet.", changed),
         ]
         script = """
             const [name, arg, done] = arguments;
@@ -377,6 +450,7 @@ class Page(unittest.TestCase):
                     await fail("close", writable);
                     await writable.close();
                     state = "closed";
+                    if (how.then) await write(how.then);
                   }};
               }};
             await window.fmvframes.openHandle(wrapped);
@@ -391,7 +465,10 @@ class Page(unittest.TestCase):
                     self.open_page(b"", address)
                     self.driver.set_script_timeout(20)
                     put(self.sample)
-                    call("open", json.dumps(dict(ways, pause=pause)))
+                    call("open", json.dumps(dict(ways, pause=pause, later=None)))
+                    if ways.get("restore"):  # kept as the console keeps it
+                        listing = self.downloaded("keep", "fmvframes-before.txt")
+                        self.assertTrue(listing == native(self.sample, raw=True)[0])
                     self.edit("3", "250")
                     self.edit("5", "7")  # refused, and the refusal goes on Save
                     self.wait_for(lambda: self.text("refused-5") != "")
@@ -401,7 +478,11 @@ class Page(unittest.TestCase):
                     if busy:  # a read that ends during the save
                         self.driver.execute_script("""window.fmvframes.load({name: "Dunmarrow3.exe", slice() {
                             return {arrayBuffer: () => new Promise((r) => { window.readEnds = r; })}; }}, null)""")
-                    click("save")
+                    if ways.get("typing"):
+                        field = self.driver.find_element(By.ID, "frames-4")
+                        field.send_keys(Keys.CONTROL, "a")
+                        field.send_keys(ways["typing"])
+                    click("download" if ways.get("download") else "save")
                     self.assertEqual(self.text("refused-5"), "")
                     if pause is not None:
                         self.wait_for(lambda: self.driver.execute_script("return window.pausedAt") == pause)
@@ -409,7 +490,9 @@ class Page(unittest.TestCase):
                         for button in ("save", "download"):
                             self.assertEqual(self.driver.find_element(By.ID, button).get_attribute(
                                 "aria-disabled"), "true")
-                        if ways.get("back"):
+                        if ways.get("during"):
+                            self.edit("4", "300")
+                        if ways.get("back") or ways.get("during"):
                             self.driver.find_element(By.CSS_SELECTOR, "#clip-3 button").click()
                         if other is not None:
                             put(other)
@@ -426,17 +509,33 @@ class Page(unittest.TestCase):
                             self.wait_for(lambda: self.text("status").startswith("Clip 4: "))
                         self.driver.execute_script("window.go()")
                     self.wait_for(lambda: note().startswith(("Saved", "Error")))
+                    if ways.get("later"):
+                        self.assertEqual(note(), "Saved: clip 3 90 → 250.")
+                        put(ways["later"])
+                        self.edit("6", "100")
+                        self.driver.execute_script('document.getElementById("save-note").textContent = ""')
+                        click("save")
+                        self.wait_for(lambda: note().startswith(("Saved", "Error")))
                     said = note()
-                    self.assertTrue(said.startswith(says), said)
+                    self.assertEqual(said, says)
                     self.assertTrue(self.in_view("save-note"))
-                    if says == refused:  # shown as it is now, what Save tried named
-                        self.assertIn("Tried: clip 3 to 250.", said)
-                        self.assertEqual(self.rows(), [l for l in native(other)[0] if ROW.match(l)])
-                        self.assertEqual(self.text("retype"), "" if ways.get("back") or not self.rows() else
-                                         "Still to type again: clip 3 to 250.")
+                    self.assertEqual(self.marks(), ways.get("marks", {"3": "saved, was 90"} if says.startswith("Saved")
+                                                            else {} if "shown as it is now" in says else {"3": "was 90"}))
+                    if "shown as it is now" in says:  # what Save tried named, the file shown as it is now
+                        self.assertEqual(self.rows(), [l for l in native(after)[0] if ROW.match(l)])
+                        wanted = ways.get("retype", "clip 6 to 100" if ways.get("later") else "" if not self.rows()
+                                          else "clip 3 to 250")
+                        self.assertEqual(self.text("retype"), wanted and "Still to type again: " + wanted + ".")
                         self.assertEqual(self.would_ask_before_leaving(), self.text("retype") != "")
+                        if ways.get("ask"):  # the same file again keeps them; another asks first
+                            call("reopen")
+                            self.assertEqual(self.text("retype"), "Still to type again: " + wanted + ".")
+                            self.choose(self.sample, "Other.exe", forget=False)
+                            self.assertEqual(self.text("retype"), "Still to type again: " + wanted + ".")
                         if not self.rows():  # the keyboard goes to the reason
                             self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "open-note")
+                        elif ways.get("later") or ways.get("during"):
+                            pass
                         elif self.text("retype"):
                             self.edit("3", "250")
                             self.wait_for(lambda: self.text("retype") == "")
@@ -452,11 +551,18 @@ class Page(unittest.TestCase):
                     if says.startswith("Saved: "):  # the rows keep what changed
                         self.assertEqual(self.text("clip-3").split("saved, was ")[1], "90Put back")
                         self.assertEqual(self.would_ask_before_leaving(), busy)  # an edit made meanwhile
-                    if ways.get("undo"):
-                        self.driver.find_element(By.CSS_SELECTOR, "#clip-3 button").click()
+                    if ways.get("undo") or ways.get("restore"):
+                        if ways.get("undo"):
+                            self.driver.find_element(By.CSS_SELECTOR, "#clip-3 button").click()
+                            self.assertEqual(note(), "")  # what was saved is no longer what will be
+                        else:
+                            self.assertEqual(self.restore(listing),
+                                             "Set back from fmvframes-before.txt, not saved yet: clip 3 250 → 90.")
+                            self.assertEqual(self.marks(), {"3": "was 250"})
                         self.assertTrue(self.would_ask_before_leaving())
                         click("save")
                         self.wait_for(lambda: note() == "Saved: clip 3 250 → 90.")
+                        self.assertTrue(self.downloaded("before", "Dunmarrow3-before.exe") == self.sample)
                     disk = call("read").encode("latin-1")
                     self.assertTrue(disk == after, name)
                     self.assertEqual(os.listdir(self.downloads), [])
@@ -505,13 +611,21 @@ class Page(unittest.TestCase):
         back = self.driver.switch_to.active_element
         self.assertEqual(back.text, "Put back")
         self.assertEqual(back.get_attribute("aria-label"), "Put back clip 3 to 90 frames")
+        folder = "Error: Dunmarrow 3 is a folder: open the file Dunmarrow3.exe in it."
+        drop = """const drop = new Event("drop"); drop.dataTransfer = %s;
+            document.getElementById("drop").dispatchEvent(drop);"""
+        empty = """{name: "Dunmarrow 3", size: 0, slice: () => ({arrayBuffer: async () => new ArrayBuffer(0)}),
+            arrayBuffer: () => Promise.reject(new DOMException("a folder", "NotReadableError"))}"""
         for fault, says, script in [
-            ("a folder dropped", "Error: ", """const drop = new Event("drop");
-                drop.dataTransfer = {files: [], items: [{getAsFileSystemHandle:
-                  async () => ({kind: "directory", name: "Dunmarrow 3"})}]};
-                document.getElementById("drop").dispatchEvent(drop);"""),
-            ("a file that can't be read", "Error: ", """window.fmvframes.load({name: "Dunmarrow3.exe", slice: () =>
-                ({arrayBuffer: () => Promise.reject(new Error("it changed while read"))})}, null);"""),
+            ("a folder dropped", folder, drop % """{files: [], items: [{getAsFileSystemHandle:
+                async () => ({kind: "directory", name: "Dunmarrow 3"})}]}"""),
+            # Firefox and WebKit: a File whose slices read as empty, and an entry
+            ("a folder dropped without handles", folder, drop % ("""{files: [%s], items: [{webkitGetAsEntry:
+                () => ({isDirectory: true, name: "Dunmarrow 3"})}]}""" % empty)),
+            ("a folder as an empty File alone", "Error: Dunmarrow 3 is a folder, or a file that could not be read: "
+             "open the file Dunmarrow3.exe in the game's folder.", drop % ("{files: [%s], items: []}" % empty)),
+            ("a file that can't be read", "Error: ", """window.fmvframes.load({name: "Dunmarrow3.exe", size: 2e6,
+                slice: () => ({arrayBuffer: () => Promise.reject(new Error("it changed while read"))})}, null);"""),
             ("the picker ends as a cancel does", "Nothing was opened.", """window.showOpenFilePicker = () =>
                 Promise.reject(new DOMException("refused", "AbortError"));
                 document.getElementById("open").click();"""),
@@ -524,6 +638,45 @@ class Page(unittest.TestCase):
                 self.assertEqual(self.rows()[2], " 3 | 131080 | clip03.dat")
         self.choose(b"not the game", "README.txt", forget=False)
         self.assertEqual(self.rows()[2], " 3 | 131080 | clip03.dat")
+        # A kept listing sets counts back only where it is this file's listing,
+        # from either console program, with either line end; exactly, below
+        # 12 frames too; else it says why and changes nothing.
+        kept = native(self.sample, raw=True)[0]
+        row5 = b" 5 |     12 | movidat\r\n"
+        wrong = "Error: fmvframes-before.txt can not set back Dunmarrow3.exe: "
+        for case, listing, says in [
+            ("the listing", kept, None),
+            ("LF line ends", kept.replace(b"\r\n", b"\n"), None),
+            ("the Windows program's", kept.replace(b"Usage: fmvframes i", b"Usage: fmvframes.exe i"), None),
+            ("dropped", kept, None),
+            ("another file's", native(self.release, raw=True)[0], wrong + "it lists clip 2 as TOWN.dat, where "
+             "Dunmarrow3.exe has CLIP02.dat: it is a listing of another file. Nothing was changed."),
+            ("another release's", kept + b"Note: it is not.\r\n", wrong + "it is a listing of another release (its "
+             "Note line says so). Nothing was changed."),
+            ("a row missing", kept.replace(row5, b""), wrong + 'line 10 should be the row of clip 5: " 6 |     10 | '
+             'c.dat". Nothing was changed.'),
+            ("a row more", kept.replace(row5, row5 * 2), wrong + 'line 11 should be the row of clip 6: " 5 |     12 | '
+             'movidat". Nothing was changed.'),
+            ("a count no file holds", kept.replace(row5, row5.replace(b"12", b"13")), wrong + "clip 5 has 13 frames "
+             "there, a count no file holds. Nothing was changed."),
+            ("cut short", kept[:-8], wrong + 'line 22 is not as fmvframes writes it: "Where: i - movie clip number '
+             '(#); f - new frames". Nothing was changed.'),
+        ]:
+            with self.subTest(case):
+                self.edit("6", "100")
+                if case == "dropped":
+                    self.driver.execute_script(drop % """{files: [new File([Uint8Array.from(atob(arguments[0]),
+                        (c) => c.charCodeAt(0))], "fmvframes-before.txt")], items: []}""",
+                        base64.b64encode(listing).decode())
+                    self.wait_for(lambda: self.text("save-note"))
+                else:
+                    self.restore(listing)
+                self.assertEqual(self.text("save-note"), says or "Set back from fmvframes-before.txt, not downloaded "
+                                 "yet: clip 3 131080 → 90, clip 6 100 → 10.")
+                self.assertEqual([r[:13] for r in self.rows()[2:6:3]], [" 3 | 131080 |", " 6 |    100 |"] if says
+                                 else [" 3 |     90 |", " 6 |     10 |"])
+                self.edit("3", "131080")
+        self.driver.find_element(By.CSS_SELECTOR, "#clip-6 button").click()
         self.edit("1", "5")  # refused; typing again takes the refusal away
         self.wait_for(lambda: self.text("refused-1") != "")
         self.driver.find_element(By.ID, "frames-1").send_keys("0")
@@ -536,26 +689,48 @@ class Page(unittest.TestCase):
         self.choose(b"not the game", "README.txt")
         self.assertEqual(self.text("open-note"), 'Error: can not read the movie table from "README.txt".' + SHORT)
         # A name is never a replacement pattern; what was typed is quoted;
-        # Esc restores the count; an odd count says how it was kept.
+        # Esc restores the count before this edit; an odd count says how it
+        # was kept, a leading zero nothing.
         self.choose(self.sample, "Dunmarrow3 $&.exe")
         for clip, keys, line in [
             ("1", ["5", Keys.ENTER], 'Error: invalid frames count, must be from 12 to 131080 (inclusive). '
              'You typed "5": clip 1 keeps 300 frames.'),
             ("2", ["777", Keys.ESCAPE], ""),
             ("4", ["251", Keys.ENTER], "251 is stored as 250: only even counts are kept."),
+            ("5", ["300", Keys.ENTER, "8", Keys.ESCAPE, Keys.TAB], ""),
+            ("6", ["0250", Keys.ENTER], ""),
         ]:
             field = self.driver.find_element(By.ID, "frames-" + clip)
             field.send_keys(Keys.CONTROL, "a")
             field.send_keys(*keys)
             self.assertEqual(self.text("refused-" + clip) or self.text("odd-" + clip), line)
-        self.assertEqual([row[:13] for row in self.rows()[:4]], [" 1 |    300 |", " 2 |    200 |", " 3 |     90 |",
-                                                                 " 4 |    250 |"])
+        self.assertEqual([row[:13] for row in self.rows()[:6]], [" 1 |    300 |", " 2 |    200 |", " 3 |     90 |",
+                                                                 " 4 |    250 |", " 5 |    300 |", " 6 |    250 |"])
+        # A count typed without Enter when the file is opened again stays
+        # typed in its field, focused, and is applied only on Enter.
+        field = self.driver.find_element(By.ID, "frames-2")
+        field.send_keys(Keys.CONTROL, "a")
+        field.send_keys("444")
+        self.driver.execute_script(drop % """{files: [new File([Uint8Array.from(atob(arguments[0]),
+            (c) => c.charCodeAt(0))], "Dunmarrow3 $&.exe")], items: []}""", base64.b64encode(self.sample).decode())
+        self.wait_for(lambda: self.text("retype") != "")
+        self.assertEqual(self.text("retype"), "Still to type again: clip 4 to 250, clip 5 to 300, clip 6 to 250.")
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "frames-2")
+        self.assertEqual((self.rows()[1][:13], self.marks()), (" 2 |    444 |", {}))
+        self.driver.switch_to.active_element.send_keys(Keys.ENTER)
+        self.assertEqual(self.marks(), {"2": "was 200"})
         self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
             "width": 320, "height": 640, "deviceScaleFactor": 1, "mobile": False})
-        try:  # 400% zoom: nothing to scroll sideways, Put back in view
+        try:  # 400% zoom: nothing to scroll sideways, Put back in view, 8.3 names on one line
             self.assertTrue(self.driver.execute_script("""const page = document.documentElement;
-                const back = document.querySelector("#clip-4 button").getBoundingClientRect();
+                const back = document.querySelector("#clip-2 button").getBoundingClientRect();
                 return page.scrollWidth <= page.clientWidth && back.right <= page.clientWidth;"""))
+            columns = """return [...document.querySelectorAll("#clip-1 td, #clip-11 td")].map((td) =>
+                [td.getBoundingClientRect().left, td.getBoundingClientRect().height]);"""
+            before = self.driver.execute_script(columns)
+            self.assertEqual(before[2][1], before[6][1])  # INTRO.dat and CREDITS.dat: one line each
+            self.edit("1", "131080")  # a row that changes moves no column
+            self.assertEqual([left for left, _ in self.driver.execute_script(columns)], [left for left, _ in before])
         finally:
             self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
         self.edit("1", "5")
@@ -590,10 +765,14 @@ class Page(unittest.TestCase):
         self.open_page(self.sample)
         self.assertFalse(self.would_ask_before_leaving())
         self.edit("2", "300")
-        self.wait_for(lambda: self.text("status").startswith("Clip 2: "))
+        # What is read out is what the screen says.
+        self.assertEqual(self.text("status"), "Clip 2: 300 frames. 1 clip changed, not downloaded yet.")
         self.assertTrue(self.would_ask_before_leaving())
-        # Opened from the file input, or by a handle that can't write: a copy.
+        # Opened from the file input, or by a handle that can't write: a copy,
+        # and where both ways are offered, the words tell them apart.
         self.assertTrue(self.text("open-note").startswith("Opened a copy of Dunmarrow3.exe"))
+        self.assertTrue(self.driver.find_element(By.ID, "open-ways").is_displayed())
+        self.assertTrue(self.text("way-why").startswith("You opened a copy, which the page can't save in place"))
         self.assertEqual(self.text("pending"), "1 clip changed, not downloaded yet")
         for opened in ("input", "handle"):
             if opened == "handle":
@@ -622,18 +801,48 @@ class Page(unittest.TestCase):
         self.assertTrue(self.would_ask_before_leaving())
         self.assertEqual(self.text("refused-3"), "")
         self.assertEqual(os.listdir(self.downloads), [])
-        # The download opened again: an edit made after it stays listed to
-        # type again; under another name it is asked about, and not called
-        # in place.
+        # A later download is the newest, its steps in an order that works,
+        # the names set as names. Put in place, the file opened can't be read
+        # any more; opened again, an edit made since stays listed to type
+        # again; under another name it is asked about, and not called in place.
         saved = self.save_by_download()
+        self.assertTrue(self.text("save-note").startswith("Asked the browser to download the changed Dunmarrow3.exe "
+                                                          "again: this is the newest copy, with every change so far; "
+                                                          "an earlier download holds fewer. In the game's folder, "
+                                                          "first rename the old Dunmarrow3.exe to Dunmarrow3-before"))
+        names = 'return [...document.querySelectorAll("#save-note code")].map((c) => c.textContent)'
+        self.assertEqual(self.driver.execute_script(names), [GAME, "Dunmarrow3-before.exe", GAME, "Dunmarrow3 (1).exe",
+                                                             "Dunmarrow3(1).exe"])
+        self.choose(self.sample)  # from the disk; all downloaded, nothing since: not asked
+        with open(os.path.join(self.folder.name, GAME), "wb") as f:
+            f.write(saved)
         self.edit("4", "100")
         self.wait_for(lambda: self.text("status").startswith("Clip 4: "))
+        self.driver.find_element(By.ID, "download").click()
+        self.wait_for(lambda: self.text("save-note").startswith("Error"))
+        self.assertEqual(self.text("save-note"), "Error: Dunmarrow3.exe can not be read any more: it was replaced, "
+                         "moved or removed since it was opened, so nothing was downloaded. Open it again: what it "
+                         "lacks of your changes stays listed to type again.")
         self.choose(saved)
         self.assertTrue(self.rows()[3].startswith(" 4 |    610 | "))
         self.assertEqual(self.text("retype"), "Still to type again: clip 4 to 100.")
         self.choose(saved, "Dunmarrow3 (1).exe", forget=True)
         self.assertIn("rename Dunmarrow3 (1).exe to Dunmarrow3.exe", self.text("open-note"))
         self.assertNotIn("they are in place", self.text("open-note"))
+        # Where the opened file reads as it is now (Firefox), the first
+        # download put in its place is no change by another program.
+        os.remove(os.path.join(self.downloads, GAME))
+        self.driver.execute_script("""window.disk = Uint8Array.from(atob(arguments[0]), (c) => c.charCodeAt(0));
+            window.fmvframes.load({name: "Dunmarrow3.exe", lastModified: 1, get size() { return window.disk.length; },
+              slice: (from, to) => new Blob([window.disk.slice(from, to)]),
+              arrayBuffer: async () => window.disk.slice().buffer}, null);""", base64.b64encode(self.sample).decode())
+        self.wait_for(lambda: self.text("open-note").startswith("Opened a copy of Dunmarrow3.exe"))
+        self.edit("3", "250")
+        first = self.downloaded("download", GAME)
+        self.driver.execute_script("window.disk = Uint8Array.from(atob(arguments[0]), (c) => c.charCodeAt(0));",
+                                   base64.b64encode(first).decode())
+        self.edit("4", "100")
+        self.assertTrue(self.downloaded("download", GAME) == native_changes(self.sample, [("3", "250"), ("4", "100")]))
 
 
 if __name__ == "__main__":

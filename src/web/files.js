@@ -107,7 +107,8 @@ function cause({ step, answer, error }) {
 // another tab, where this one was refused a writer);
 // downloaded; kept (only the file's time changed: the edits stand);
 // refused (the file changed: shown as it is now); unsaved (the file as it
-// was); unknown (the file can't be read). Where the file is not as the
+// was); unknown (the file can't be read); confirmed (a save that could not
+// be read back is found in the file). Where the file is not as the
 // write left it, "written" tells whether the browser reported it written,
 // and "why" the browser's failure, if any.
 function outcome(snap, seen) {
@@ -123,5 +124,7 @@ function outcome(snap, seen) {
     if (sameTable(now, snap.disk) && error) return { kind: "unsaved", why: cause(seen) };
     return { kind: "refused", written, why: error && cause(seen) };
   }
+  // The file holds what an earlier save wrote but could not read back.
+  if (snap.unread && now.size === snap.disk.size && same(now.table, snap.unread)) return { kind: "confirmed" };
   return { kind: sameTable(now, snap.disk) ? "kept" : "refused" };
 }

@@ -287,16 +287,12 @@ async function leave(way, busy, before) {
   if (saving || game === null || (active.matches("#clips input") && !change(clipOf(active), active))) return;
   if ((!before && !dirty()) || (way === inPlace && game.handle === null)) return;
   const snap = { game, way, name: game.name, file: game.file, handle: game.handle, disk: game.disk,
-    table: (before ? game.opened : current()).slice(), as: before ? BEFORE : GAME, downloaded: game.downloaded };
+    table: (before ? game.opened : current()).slice(), as: before ? BEFORE : GAME, downloaded: game.downloaded,
+    unread: game.unread };
   acceptAll();  // a refusal is of an edit, not of what leaves
   saving = true;
   refresh();
   saveNote(busy);
-  // The browser said it saved, but the file could not be read back then:
-  // where it holds what was written, that is what it was opened as now.
-  const now = game.unread && await readHandle(game.handle);
-  if (now && same(now.table, game.unread)) snap.disk = game.disk = now;
-  game.unread = null;
   const seen = await way(snap).catch((error) => ({ step: "check", error, now: null }));
   saving = false;
   settle(snap, outcome(snap, seen), seen);
@@ -306,6 +302,7 @@ async function leave(way, busy, before) {
 // Says what a save or a download did, by what the file holds now.
 function settle(snap, { kind, why, late, written, other }, { error, now }) {
   if (game !== snap.game) return;  // another file is open since
+  game.unread = null;
   const name = snap.name, tried = differ(snap.disk.table, snap.table);
   const words = error ? " (" + error.message + ")" : "";
   const download = "download a changed copy and put it in the game's folder in place of " + GAME;
@@ -360,6 +357,12 @@ function settle(snap, { kind, why, late, written, other }, { error, now }) {
       words + ". It can not be read now to tell what it holds: close the game and open it again, or " + download +
       "." : name + " can not be read any more: it was replaced, moved or removed since it was opened, so nothing " +
       "was " + verb + ". Open it again: what it lacks of your changes stays listed to type again."), true);
+  }
+  if (kind === "confirmed") {
+    game.disk = now;
+    inputs().forEach(mark);
+    return saveNote("Saved: " + listed(differ(snap.disk.table, now.table), now.table, snap.disk.table) + "." +
+      (dirty() ? " The changes made since are not saved yet: press Save again." : ""));
   }
   if (kind === "kept") {  // the edits, onto the file as it is now
     const edits = current().slice();
