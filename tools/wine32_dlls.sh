@@ -9,8 +9,8 @@
 # machine's architectures and package database are left as they are. Does
 # nothing, and needs no network, when they are there already (there or
 # installed system-wide) or when wine64 is not installed. One run at a time:
-# a second waits for the first and then finds them there. Ctrl+C or a TERM
-# ends it at once.
+# a second waits for the first and then finds them there. Ctrl+C, a TERM or
+# a closed terminal (HUP) ends it at once.
 set -eu
 tools=$(cd "$(dirname "$0")" && pwd)
 . "$tools/apt_reason.sh"
@@ -59,6 +59,7 @@ stop() {
   [ -z "$child" ] || kill -TERM "-$child" 2>/dev/null || true
   exit "$1"
 }
+trap 'stop 129' HUP  # the terminal closed
 trap 'stop 130' INT
 trap 'stop 143' TERM
 step() {

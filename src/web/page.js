@@ -47,13 +47,13 @@ const NEXT = {
     "(Steam: Verify integrity of game files) or from the copy you kept: this release is not one this tool can change.",
 };
 
-// Shows the table, or where no change could be written to it (it can't be
-// listed, or it is another release) the tool's reason under Open; the
-// keyboard then goes to that reason.
 // A row as the tool lists it: clip, frames, name.
 const ROW = /^([ \d]\d) \| ([ \d]{5}\d) \| (.*)$/;
-// Across a rebuild the keyboard stays where it was, and a count being typed
-// stays in its clip's field, not yet applied.
+// Shows the table, or where no change could be written to it (it can't be
+// listed, or it is another release) the tool's reason under Open and what
+// to do; the keyboard then goes to that reason. Across a rebuild the
+// keyboard stays where it was, and a count being typed stays in its clip's
+// field, not yet applied.
 function draw() {
   const result = run([]);
   const rows = result.lines.map((line) => ROW.exec(line)).filter((match) => match !== null);
@@ -193,7 +193,7 @@ function changed(clip, text) {
   mark($("frames-" + clip));
   refresh();
   const pending = $("pending").textContent;
-  $("status").textContent = text + " " + (pending ? pending[0].toUpperCase() + pending.slice(1) + "." : "Nothing to save.");
+  $("status").textContent = text + (pending && " " + pending[0].toUpperCase() + pending.slice(1) + ".");
 }
 
 // Not saved: back to the file's count; saved: back to the opened one, as an
@@ -321,7 +321,7 @@ function settle(snap, { kind, why, late, written, other }, { error, now }) {
       "another computer, tick Unblock.";
     return saveNote(++downloads > 1 ? "Asked the browser to download the changed " + GAME + " again: this is " +
       "the newest copy, with every change so far; an earlier download holds fewer. " + steps :
-      "Asked the browser to download the changed " + GAME + ". If it did: " + steps, false, "center");
+      "Asked the browser to download the changed " + GAME + ". " + steps, false, "center");
   }
   if (kind === "saved") {
     game.disk = now;
