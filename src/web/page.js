@@ -542,12 +542,9 @@ window.addEventListener("beforeunload", (event) => {
 
 // Scripts and tests open a file as the picker, the file input or a drop
 // would give it.
-window.fmvframes = { openHandle, load };
-try {
-  startTool();
-  window.fmvframes.ready = performance.now() - began;
-  // The tool's first run, for its credits line, waits for the first frame.
+window.fmvframes = { openHandle, load, ready };
+if (unable) {
+  openNote("Error: this browser can not run the tool (" + unable.message + ").", true);
+} else {  // the tool's first run, for its credits line, waits for the first frame
   requestAnimationFrame(() => { $("credits").textContent = run([]).lines[1]; });
-} catch (error) {
-  openNote("Error: this browser can not run the tool (" + error.message + ").", true);
 }

@@ -70,6 +70,15 @@ function startTool() {
   // A compile of a few KiB is quicker done at once than handed to a thread.
   tool = new WebAssembly.Instance(new WebAssembly.Module(bytes), { env }).exports;
 }
+// The module first, the page's handlers after: a player can act on nothing
+// before both, and the compile is what takes the time.
+let unable = null;  // why this browser can't run the tool, if it can't
+try {
+  startTool();
+} catch (error) {
+  unable = error;
+}
+const ready = performance.now() - began;
 
 // The console output of the module's last run, a line each.
 const ansi = new TextDecoder("windows-1252");
