@@ -45,6 +45,7 @@ if(NOT FMV_CACHE_HOME)
 endif()
 unset(FMV_WINE32_DLLS CACHE)  # kept by an earlier configure
 set(FMV_WINE32_DLLS "")
+set(FMV_WINE32_EMULATED "")
 if(NOT FMV_WINE64_VERSION STREQUAL FMV_WINE64_STATUS)  # installed
   foreach(dir ${FMV_CACHE_HOME}/fmvframes/wine32-${FMV_WINE64_VERSION}
       /usr/lib/i386-linux-gnu/wine)
@@ -53,6 +54,12 @@ if(NOT FMV_WINE64_VERSION STREQUAL FMV_WINE64_STATUS)  # installed
       break()
     endif()
   endforeach()
+  # Where the kernel runs no 32-bit code: the 32-bit Wine under qemu's
+  # emulator that tools/wine32_emulation.sh fetched for this version.
+  set(dir ${FMV_CACHE_HOME}/fmvframes/emu32-${FMV_WINE64_VERSION})
+  if(EXISTS ${dir}/wine AND EXISTS ${dir}/root/usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll)
+    set(FMV_WINE32_EMULATED ${dir}/wine)
+  endif()
 endif()
 # WoW64 sets up the 32-bit side with 32-bit system calls (int 0x80), which a
 # kernel may refuse even where Wine and its DLLs are installed.

@@ -3,8 +3,10 @@
 # console tool (build), for running every test (test), for the release files
 # with the page (release) or for the benchmark (bench). These lists are the
 # one place the packages are named. For the tests it also fetches Wine's
-# 32-bit DLLs into the project's cache (tools/wine32_dlls.sh), leaving the
-# machine's architectures as they are.
+# 32-bit DLLs into the project's cache (tools/wine32_dlls.sh), and where the
+# kernel runs no 32-bit code the emulated 32-bit Wine
+# (tools/wine32_emulation.sh), leaving the machine's architectures as they
+# are.
 # usage: setup.sh build|test|release|bench
 set -eu
 cd "$(dirname "$0")/.."
@@ -65,4 +67,9 @@ if [ -n "$missing" ]; then
 fi
 # Without them only the wow64.* cases are skipped (and under CI the configure
 # stops, saying so): the other tests still run. wine32_dlls.sh says why.
-[ "$1" != test ] || sh tools/wine32_dlls.sh || true
+# Where the kernel runs no 32-bit code, the 32-bit program runs under
+# emulation instead; without it the qemu32.* cases are skipped, saying why.
+if [ "$1" = test ]; then
+  sh tools/wine32_dlls.sh || true
+  sh tools/wine32_emulation.sh || true
+fi

@@ -1,0 +1,150 @@
+#!/bin/sh
+# Where this kernel runs no 32-bit code (WoW64 then can't start the 32-bit
+# program), puts what runs it under emulation into
+# ${XDG_CACHE_HOME:-$HOME/.cache}/fmvframes/emu32-VERSION: qemu's user-mode
+# emulator for i386 (qemu-user from the backports suite: the stable one's
+# spends a minute of CPU in every Wine process), and the 32-bit Wine of
+# exactly the installed wine64's version (its loader and Unix libraries, and
+# the C library they need, from i386 packages unpacked here: no architecture
+# is added to the machine), which runs in a 32-bit prefix served by the
+# installed wineserver. Its Windows DLLs are those tools/wine32_dlls.sh keeps,
+# with zlib1.dll made as libwine's own install makes it. Only what the runs
+# load, stripped: some 30 MiB.
+# Does nothing where the kernel runs 32-bit code, where wine64 or the DLLs
+# are missing, or where it is there already. One run at a time; Ctrl+C, a
+# TERM or a closed terminal (HUP) ends it at once.
+set -eu
+tools=$(cd "$(dirname "$0")" && pwd)
+. "$tools/apt_reason.sh"
+status=$(dpkg-query -W -f='${Status} ${Version}' wine64 2>/dev/null) || exit 0
+case $status in
+"install ok installed "*) version=${status#install ok installed } ;;
+*) exit 0 ;;
+esac
+caches=${XDG_CACHE_HOME:-$HOME/.cache}/fmvframes
+dlls=$caches/wine32-$version/i386-windows
+cache=$caches/emu32-$version
+[ -f "$dlls/kernel32.dll" ] || exit 0
+[ ! -x "$cache/wine" ] || exit 0
+# The kernel's own answer: a 32-bit system call from a 64-bit program.
+probe=$(mktemp -d)
+trap 'rm -rf "$probe"' EXIT
+g++ -o "$probe/int80" "$tools/../cmake/int80.cpp"
+# (A shell of its own waits for it, so that its end by a signal goes unsaid.)
+if sh -c '"$0"; exit $?' "$probe/int80" 2>/dev/null; then exit 0; fi
+mkdir -p "$caches"
+exec 9>"$caches/emu32.lock"
+flock 9
+[ ! -x "$cache/wine" ] || exit 0
+
+fail() {
+  echo "wine32_emulation.sh: could not fetch the emulated 32-bit Wine ($version): $1" >&2
+  exit 1
+}
+origin=$(apt-cache madison wine64 |
+  awk -F ' [|] ' -v version="$version" '$2 == version { print $3; exit }')
+[ -n "$origin" ] ||
+  fail "wine64 $version is in no package list: run apt-get update, or upgrade wine64"
+uri=${origin%% *}
+suite=${origin#* }
+suite=${suite%%/*}
+echo "Fetching the emulated 32-bit Wine (qemu-user from $suite-backports, wine32:i386 $version)"
+
+state=$(mktemp -d)
+unpacked=$(mktemp -d "$caches/unpacked.XXXXXX")
+trap 'rm -rf "$probe" "$state" "$unpacked"' EXIT
+child=""
+stop() {
+  trap - HUP INT TERM
+  [ -z "$child" ] || kill -TERM "-$child" 2>/dev/null || true
+  exit "$1"
+}
+trap 'stop 129' HUP
+trap 'stop 130' INT
+trap 'stop 143' TERM
+step() {
+  setsid "$@" &
+  child=$!
+  wait "$child"
+}
+chmod 755 "$state"
+mkdir -p "$state/lists/partial" "$state/archives/partial" "$state/parts"
+: >"$state/status"
+keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+signed=""
+[ ! -f "$keyring" ] || signed=" signed-by=$keyring"
+cat >"$state/sources.list" <<EOF
+deb [arch=amd64$signed] $uri $suite-backports main
+deb [arch=i386$signed] $uri $suite main
+EOF
+sandbox=""
+if [ "$(id -u)" = 0 ]; then
+  chown _apt "$state/archives"
+else
+  sandbox="-o APT::Sandbox::User=$(id -un)"
+fi
+apt_private() {
+  # shellcheck disable=SC2086 # the option is one word or none
+  step apt-get -q -o Dir::State="$state" -o Dir::State::Lists="$state/lists" \
+    -o Dir::State::status="$state/status" -o Dir::Cache="$state" \
+    -o Dir::Cache::archives="$state/archives" \
+    -o Dir::Etc::SourceList="$state/sources.list" \
+    -o Dir::Etc::SourceParts="$state/parts" \
+    -o APT::Architecture=amd64 -o APT::Architectures=amd64,i386 $sandbox "$@"
+}
+apt_private update --error-on=any >"$state/log" 2>&1 ||
+  fail "$(apt_reason "$state/log")"
+cd "$state/archives"
+apt_private download qemu-user "wine32:i386=$version" "libwine:i386=$version" \
+  libc6:i386 libgcc-s1:i386 libz-mingw-w64 >>"$state/log" 2>&1 ||
+  fail "$(apt_reason "$state/log")"
+for package in qemu-user wine32 libwine libc6 libgcc-s1 libz-mingw-w64; do
+  set -- "$state"/archives/"${package}"_*.deb
+  [ -f "$1" ] && [ $# = 1 ] || fail "apt left no single package $package"
+  step dpkg-deb -x "$1" "$unpacked/deb"
+done
+
+# The emulator, the loader, the C library and Wine's Unix libraries; the
+# loader's DLLs are the cached ones, linked, and zlib1.dll, made here.
+deb=$unpacked/deb
+root=$unpacked/root
+lib=$root/usr/lib/i386-linux-gnu
+mkdir -p "$root/usr/lib/wine" "$lib/wine/i386-unix" "$lib/wine/i386-windows"
+ln -s usr/lib "$root/lib"  # the loader's /lib/ld-linux.so.2
+cp "$deb/usr/bin/qemu-i386" "$unpacked/qemu-i386"
+cp "$deb/usr/lib/wine/wine" "$root/usr/lib/wine/wine.real"
+for so in "$deb"/lib/i386-linux-gnu/*.so* "$deb"/usr/lib/i386-linux-gnu/*.so*; do
+  [ ! -f "$so" ] || strip --strip-debug -o "$lib/${so##*/}" "$so"
+done
+cp -P "$deb/lib/ld-linux.so.2" "$root/usr/lib/"
+strip --strip-debug "$deb"/usr/lib/i386-linux-gnu/wine/i386-unix/*.so
+cp "$deb"/usr/lib/i386-linux-gnu/wine/i386-unix/*.so "$lib/wine/i386-unix/"
+mkdir -p "$root/usr/share"
+cp -R "$deb/usr/share/wine" "$root/usr/share/"  # its locales and fonts
+for dll in "$dlls"/*; do
+  ln -s "../../../../../../../wine32-$version/i386-windows/${dll##*/}" "$lib/wine/i386-windows/"
+done
+# What a 32-bit prefix loads besides: under WoW64, the 64-bit side's.
+for dll in apisetschema.dll; do
+  i686-w64-mingw32-strip --strip-debug -o "$lib/wine/i386-windows/$dll" \
+    "$deb/usr/lib/i386-linux-gnu/wine/i386-windows/$dll"
+done
+zlib=$deb/usr/i686-w64-mingw32/lib/zlib1.dll
+{ head -c 64 "$zlib"; printf 'Wine builtin DLL'; head -c 16 /dev/zero; tail -c +97 "$zlib"; } \
+  >"$lib/wine/i386-windows/zlib1.dll"
+rm -rf "$deb"
+# Wine starts each new process through the loader beside its own, named as
+# it was started (its argv[0]): this script, so that the 32-bit loader runs
+# under the emulator again; without its preloader, which can't run either.
+cat >"$root/usr/lib/wine/wine" <<EOF
+#!/bin/sh
+export WINELOADERNOEXEC=1
+exec '$cache/qemu-i386' -L '$cache/root' -0 "\$0" '$cache/root/usr/lib/wine/wine.real' "\$@"
+EOF
+chmod 755 "$root/usr/lib/wine/wine"
+ln -s root/usr/lib/wine/wine "$unpacked/wine"
+[ -f "$root/usr/lib/ld-linux.so.2" ] && [ -f "$lib/libc.so.6" ] ||
+  fail "wine32:i386 $version left no C library to run with"
+rm -rf "$caches"/emu32-*  # an earlier version's too
+mv "$unpacked" "$cache"
+echo "The emulated 32-bit Wine is in $cache"
