@@ -14,6 +14,7 @@
 set -eu
 tools=$(cd "$(dirname "$0")" && pwd)
 . "$tools/apt_reason.sh"
+. "$tools/apt_private.sh"
 # Removed with its configuration kept, a package still has a version.
 status=$(dpkg-query -W -f='${Status} ${Version}' wine64 2>/dev/null) || exit 0
 case $status in
@@ -33,62 +34,16 @@ fail() {
   echo "wine32_dlls.sh: could not fetch Wine's 32-bit DLLs (libwine:i386 $version): $1" >&2
   exit 1
 }
-# The suite that offers the installed version, as apt-cache madison lists it:
-#     wine64 | 8.0~repack-4 | http://deb.debian.org/debian bookworm/main amd64 Packages
-origin=$(apt-cache madison wine64 |
-  awk -F ' [|] ' -v version="$version" '$2 == version { print $3; exit }')
-[ -n "$origin" ] ||
-  fail "wine64 $version is in no package list: run apt-get update, or upgrade wine64"
-uri=${origin%% *}
-suite=${origin#* }
-suite=${suite%% *}
+wine64_origin "$version"
 echo "Fetching Wine's 32-bit DLLs (libwine:i386 $version from $uri ${suite%/*})"
 
-# apt's private state lies where the user _apt, as whom apt downloads when
-# run as root, can reach it; the DLLs are unpacked beside the cache and moved
-# into place whole at the end.
+# The DLLs are unpacked beside the cache and moved into place whole at the
+# end.
 state=$(mktemp -d)
 unpacked=$(mktemp -d "$caches/unpacked.XXXXXX")
 trap 'rm -rf "$state" "$unpacked"' EXIT
-# The shell acts on a signal only between commands: each long step runs in
-# the background, in a process group of its own, so that a signal ends the
-# step and all it started (apt's download methods) at once.
-child=""
-stop() {
-  trap - INT TERM
-  [ -z "$child" ] || kill -TERM "-$child" 2>/dev/null || true
-  exit "$1"
-}
-trap 'stop 129' HUP  # the terminal closed
-trap 'stop 130' INT
-trap 'stop 143' TERM
-step() {
-  setsid "$@" &
-  child=$!
-  wait "$child"
-}
-chmod 755 "$state"
-mkdir -p "$state/lists/partial" "$state/archives/partial" "$state/parts"
-: >"$state/status"
-keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-signed=""
-[ ! -f "$keyring" ] || signed=" signed-by=$keyring"
+apt_state "$state" i386
 echo "deb [arch=i386$signed] $uri ${suite%/*} ${suite#*/}" >"$state/sources.list"
-sandbox=""
-if [ "$(id -u)" = 0 ]; then
-  chown _apt "$state/archives"
-else
-  sandbox="-o APT::Sandbox::User=$(id -un)"  # no other user to drop to
-fi
-apt_private() {
-  # shellcheck disable=SC2086 # the option is one word or none
-  step apt-get -q -o Dir::State="$state" -o Dir::State::Lists="$state/lists" \
-    -o Dir::State::status="$state/status" -o Dir::Cache="$state" \
-    -o Dir::Cache::archives="$state/archives" \
-    -o Dir::Etc::SourceList="$state/sources.list" \
-    -o Dir::Etc::SourceParts="$state/parts" \
-    -o APT::Architecture=i386 -o APT::Architectures=i386 $sandbox "$@"
-}
 apt_private update --error-on=any >"$state/log" 2>&1 ||
   fail "$(apt_reason "$state/log")"
 cd "$state/archives"  # where apt-get download puts the package

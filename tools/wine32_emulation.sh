@@ -16,6 +16,7 @@
 set -eu
 tools=$(cd "$(dirname "$0")" && pwd)
 . "$tools/apt_reason.sh"
+. "$tools/apt_private.sh"
 status=$(dpkg-query -W -f='${Status} ${Version}' wine64 2>/dev/null) || exit 0
 case $status in
 "install ok installed "*) version=${status#install ok installed } ;;
@@ -41,57 +42,18 @@ fail() {
   echo "wine32_emulation.sh: could not fetch the emulated 32-bit Wine ($version): $1" >&2
   exit 1
 }
-origin=$(apt-cache madison wine64 |
-  awk -F ' [|] ' -v version="$version" '$2 == version { print $3; exit }')
-[ -n "$origin" ] ||
-  fail "wine64 $version is in no package list: run apt-get update, or upgrade wine64"
-uri=${origin%% *}
-suite=${origin#* }
+wine64_origin "$version"
 suite=${suite%%/*}
 echo "Fetching the emulated 32-bit Wine (qemu-user from $suite-backports, wine32:i386 $version)"
 
 state=$(mktemp -d)
 unpacked=$(mktemp -d "$caches/unpacked.XXXXXX")
 trap 'rm -rf "$probe" "$state" "$unpacked"' EXIT
-child=""
-stop() {
-  trap - HUP INT TERM
-  [ -z "$child" ] || kill -TERM "-$child" 2>/dev/null || true
-  exit "$1"
-}
-trap 'stop 129' HUP
-trap 'stop 130' INT
-trap 'stop 143' TERM
-step() {
-  setsid "$@" &
-  child=$!
-  wait "$child"
-}
-chmod 755 "$state"
-mkdir -p "$state/lists/partial" "$state/archives/partial" "$state/parts"
-: >"$state/status"
-keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-signed=""
-[ ! -f "$keyring" ] || signed=" signed-by=$keyring"
+apt_state "$state" amd64,i386
 cat >"$state/sources.list" <<EOF
 deb [arch=amd64$signed] $uri $suite-backports main
 deb [arch=i386$signed] $uri $suite main
 EOF
-sandbox=""
-if [ "$(id -u)" = 0 ]; then
-  chown _apt "$state/archives"
-else
-  sandbox="-o APT::Sandbox::User=$(id -un)"
-fi
-apt_private() {
-  # shellcheck disable=SC2086 # the option is one word or none
-  step apt-get -q -o Dir::State="$state" -o Dir::State::Lists="$state/lists" \
-    -o Dir::State::status="$state/status" -o Dir::Cache="$state" \
-    -o Dir::Cache::archives="$state/archives" \
-    -o Dir::Etc::SourceList="$state/sources.list" \
-    -o Dir::Etc::SourceParts="$state/parts" \
-    -o APT::Architecture=amd64 -o APT::Architectures=amd64,i386 $sandbox "$@"
-}
 apt_private update --error-on=any >"$state/log" 2>&1 ||
   fail "$(apt_reason "$state/log")"
 cd "$state/archives"

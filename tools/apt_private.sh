@@ -1,0 +1,68 @@
+# Sourced by the set-up scripts that fetch Debian packages for the tests
+# without touching the machine's apt: an apt state of their own, and long
+# steps that a signal ends at once. The caller defines fail MESSAGE.
+
+# The suite that offers wine64 VERSION, as apt-cache madison lists it:
+#     wine64 | 8.0~repack-4 | http://deb.debian.org/debian bookworm/main amd64 Packages
+# Sets uri (http://deb.debian.org/debian) and suite (bookworm/main).
+wine64_origin() {
+  origin=$(apt-cache madison wine64 |
+    awk -F ' [|] ' -v version="$1" '$2 == version { print $3; exit }')
+  [ -n "$origin" ] ||
+    fail "wine64 $1 is in no package list: run apt-get update, or upgrade wine64"
+  uri=${origin%% *}
+  suite=${origin#* }
+  suite=${suite%% *}
+}
+
+# The shell acts on a signal only between commands: each long step runs in
+# the background, in a process group of its own, so that Ctrl+C, a TERM or
+# a closed terminal (HUP) ends the step and all it started (apt's download
+# methods) at once.
+child=""
+stop() {
+  trap - HUP INT TERM
+  [ -z "$child" ] || kill -TERM "-$child" 2>/dev/null || true
+  exit "$1"
+}
+trap 'stop 129' HUP
+trap 'stop 130' INT
+trap 'stop 143' TERM
+step() {
+  setsid "$@" &
+  child=$!
+  wait "$child"
+}
+
+# apt_state DIR ARCHES: an empty apt state in DIR for ARCHES (the first the
+# main one: amd64,i386), where the user _apt, as whom apt downloads when run
+# as root, can reach it. The caller writes DIR/sources.list, with each
+# line's architecture and the archive keyring (keyring below), and
+# downloads into DIR/archives.
+keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+[ -f "$keyring" ] || keyring=""
+apt_state() {
+  state=$1 arches=$2
+  chmod 755 "$state"
+  mkdir -p "$state/lists/partial" "$state/archives/partial" "$state/parts"
+  : >"$state/status"
+  sandbox=""
+  if [ "$(id -u)" = 0 ]; then
+    chown _apt "$state/archives"
+  else
+    sandbox="-o APT::Sandbox::User=$(id -un)"  # no other user to drop to
+  fi
+}
+# apt_private ARGS: apt-get in that state, as a step.
+apt_private() {
+  # shellcheck disable=SC2086 # the option is one word or none
+  step apt-get -q -o Dir::State="$state" -o Dir::State::Lists="$state/lists" \
+    -o Dir::State::status="$state/status" -o Dir::Cache="$state" \
+    -o Dir::Cache::archives="$state/archives" \
+    -o Dir::Etc::SourceList="$state/sources.list" \
+    -o Dir::Etc::SourceParts="$state/parts" \
+    -o APT::Architecture="${arches%%,*}" -o APT::Architectures="$arches" \
+    $sandbox "$@"
+}
+# signed: the option that names the keyring in a sources.list line, if any.
+signed=${keyring:+ signed-by=$keyring}
