@@ -120,7 +120,8 @@ function outcome(snap, seen) {
     // Refused a writer, yet the file holds the counts: another tab saved them.
     const other = step === "copy" && error;
     if (same(now.table, snap.table) && now.size === snap.disk.size) return { kind: "saved", late: !other && error, other };
-    // Reported written and then found as it was: something else undid it.
+    // Failed and found as it was: nothing was saved. Reported written
+    // without a failure and found as it was: something else undid it.
     if (sameTable(now, snap.disk) && error) return { kind: "unsaved", why: cause(seen) };
     return { kind: "refused", written, why: error && cause(seen) };
   }
