@@ -2,6 +2,15 @@
 # without touching the machine's apt: an apt state of their own, and long
 # steps that a signal ends at once. The caller defines fail MESSAGE.
 
+# The installed wine64's version; fails where it is not installed (removed
+# with its configuration kept, a package still has a version).
+wine64_version() {
+  case $(dpkg-query -W -f='${Status} ${Version}' wine64 2>/dev/null) in
+  "install ok installed "*) dpkg-query -W -f='${Version}' wine64 ;;
+  *) return 1 ;;
+  esac
+}
+
 # The suite that offers wine64 VERSION, as apt-cache madison lists it:
 #     wine64 | 8.0~repack-4 | http://deb.debian.org/debian bookworm/main amd64 Packages
 # Sets uri (http://deb.debian.org/debian) and suite (bookworm/main).

@@ -15,12 +15,7 @@ set -eu
 tools=$(cd "$(dirname "$0")" && pwd)
 . "$tools/apt_reason.sh"
 . "$tools/apt_private.sh"
-# Removed with its configuration kept, a package still has a version.
-status=$(dpkg-query -W -f='${Status} ${Version}' wine64 2>/dev/null) || exit 0
-case $status in
-"install ok installed "*) version=${status#install ok installed } ;;
-*) exit 0 ;;
-esac
+version=$(wine64_version) || exit 0
 [ ! -f /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] || exit 0
 caches=${XDG_CACHE_HOME:-$HOME/.cache}/fmvframes
 cache=$caches/wine32-$version

@@ -17,11 +17,7 @@ set -eu
 tools=$(cd "$(dirname "$0")" && pwd)
 . "$tools/apt_reason.sh"
 . "$tools/apt_private.sh"
-status=$(dpkg-query -W -f='${Status} ${Version}' wine64 2>/dev/null) || exit 0
-case $status in
-"install ok installed "*) version=${status#install ok installed } ;;
-*) exit 0 ;;
-esac
+version=$(wine64_version) || exit 0
 caches=${XDG_CACHE_HOME:-$HOME/.cache}/fmvframes
 dlls=$caches/wine32-$version/i386-windows
 cache=$caches/emu32-$version
