@@ -8,22 +8,29 @@ add_executable(fmvframes_web
   ${FMV_TOOL_SOURCES})
 set_target_properties(fmvframes_web PROPERTIES SUFFIX .wasm)
 target_compile_options(fmvframes_web PRIVATE
-  -Os -Wall -Wextra -Werror -Wframe-larger-than=4000 -fno-exceptions -fno-rtti)
+  -Oz -Wall -Wextra -Werror -Wframe-larger-than=4000 -fno-exceptions -fno-rtti)
 target_link_options(fmvframes_web PRIVATE -Wl,--strip-all)
 
 set(page_sources
   ${PROJECT_SOURCE_DIR}/src/web/page.html
   ${PROJECT_SOURCE_DIR}/src/web/page.css
-  ${PROJECT_SOURCE_DIR}/src/web/tool.js
-  ${PROJECT_SOURCE_DIR}/src/web/files.js
-  ${PROJECT_SOURCE_DIR}/src/web/page.js)
-# esbuild (Debian's esbuild) makes the script and the style small.
+  ${PROJECT_SOURCE_DIR}/src/web/format.mjs
+  ${PROJECT_SOURCE_DIR}/src/web/tool.mjs
+  ${PROJECT_SOURCE_DIR}/src/web/files.mjs
+  ${PROJECT_SOURCE_DIR}/src/web/listing.mjs
+  ${PROJECT_SOURCE_DIR}/src/web/history.mjs
+  ${PROJECT_SOURCE_DIR}/src/web/words.mjs
+  ${PROJECT_SOURCE_DIR}/src/web/page.mjs)
+# esbuild (Debian's esbuild) makes the script and the style small, wasm-opt
+# (binaryen) the module.
 find_program(FMV_ESBUILD esbuild REQUIRED)
+find_program(FMV_WASM_OPT wasm-opt REQUIRED)
 add_custom_command(OUTPUT fmvframes.html
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/src/web
     -DMODULE=$<TARGET_FILE:fmvframes_web>
     -DPAGE=${CMAKE_BINARY_DIR}/fmvframes.html
-    -DESBUILD=${FMV_ESBUILD} -DWORK=${CMAKE_CURRENT_BINARY_DIR}
+    -DESBUILD=${FMV_ESBUILD} -DWASM_OPT=${FMV_WASM_OPT}
+    -DWORK=${CMAKE_CURRENT_BINARY_DIR}
     -P ${PROJECT_SOURCE_DIR}/cmake/web_embed.cmake
   DEPENDS fmvframes_web ${page_sources}
     ${PROJECT_SOURCE_DIR}/cmake/web_embed.cmake)

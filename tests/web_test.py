@@ -31,10 +31,20 @@ GAME = "Dunmarrow3.exe"
 TABLE_AT, NAME_BASE = 1161592, 1114112  # from the format, not from the tool
 ROW = re.compile(r"^[ \d]\d \| [ \d]{5}\d \| .*$")
 # What the page adds to the tool's words where a file can't be changed.
-SHORT = (" It is too short to hold the clip table, so it is not the game's program: open Dunmarrow3.exe from the "
-         "game's folder.")
-ANOTHER = (" Check that it is the game's own Dunmarrow3.exe. If it is, restore it with the store's file check (Steam: "
-           "Verify integrity of game files) or from the copy you kept: this release is not one this tool can change.")
+SHORT = " It is too short to be the game's program: open Dunmarrow3.exe from the game's folder."
+# The steps after a download: a rename that refuses a taken name works, and
+# the copy to keep is never overwritten.
+STEPS = ("In the game's folder, if there is no Dunmarrow3-before.exe, rename Dunmarrow3.exe to it (the copy to "
+         "keep); if there is, delete Dunmarrow3.exe (an earlier download). Then put the download there as "
+         "Dunmarrow3.exe (a browser may have named it Dunmarrow3 (1).exe or Dunmarrow3(1).exe). On Windows, if its "
+         "Properties say it came from another computer, tick Unblock.")
+ANOTHER = (" If it is the game's own Dunmarrow3.exe, restore it with the store's file check (Steam: Verify integrity "
+           "of game files) or from the copy you kept.")
+
+
+# Where the file can't be read any more, nothing is said of what it holds.
+GONE = ("Error: Dunmarrow3.exe can not be read any more: it may hold other counts now (a download put in place, "
+        "another program): open it again, then ")
 
 
 def sample_game(*edge_cases):
@@ -177,7 +187,11 @@ class Page(unittest.TestCase):
             f.write(listing)
         self.driver.execute_script('document.getElementById("save-note").textContent = ""')
         self.driver.find_element(By.ID, "listing").send_keys(path)
-        self.wait_for(lambda: self.text("save-note"))
+        return self.said()
+
+    def said(self):
+        """The note under the buttons once the file was read."""
+        self.wait_for(lambda: self.text("save-note") and not self.text("save-note").startswith("Reading"))
         return self.text("save-note")
 
     def marks(self):
@@ -262,7 +276,8 @@ class Page(unittest.TestCase):
                     self.choose(image, "Other.exe")  # all downloaded, nothing since: not asked
                     self.choose(saved)  # the download, opened again
                     self.assertTrue(self.text("open-note").startswith(
-                        "This file holds the changes you downloaded. If it is the one in the game's folder"))
+                        "This file holds the changes you downloaded: they are in place if it is the one in the game's "
+                        "folder."))
                     self.assertFalse(self.would_ask_before_leaving())
 
     def test_is_one_small_file_that_fetches_nothing(self):
@@ -300,7 +315,7 @@ class Page(unittest.TestCase):
         later[TABLE_AT + 4] = 99
         later = bytes(later)
         kept = ("Error: Dunmarrow3.exe was written again since it was opened, with the same clip table, so nothing "
-                "was saved. Your changes are kept: press Save again to write them into the file as it is now.")
+                "was saved. Press Save again to write your changes into it as it is now.")
         lead = "Error: Dunmarrow3.exe changed since it was opened, so nothing was "
         refused = lead + "saved. It is shown as it is now. Tried: clip 3 to 250."
         retype = " Type again what is listed beside Save."
@@ -369,21 +384,20 @@ class Page(unittest.TestCase):
             ("createWritable says SecurityError", {"fail": ["copy", "SecurityError"]}, None, None, security,
              self.sample),
             ("another failure", {"fail": ["copy", "TypeError"]}, None, None, "Error: the browser could not save "
-             "Dunmarrow3.exe" + words + ". Nothing was saved: press Save again, or " + dl, self.sample),
+             "Dunmarrow3.exe" + words + ", so nothing was saved: press Save again, or " + dl, self.sample),
             ("written, then unreadable", {"unreadable": "closed", "again": True}, None, None,
              "Error: the browser reports Dunmarrow3.exe saved, but it can not be read back now to check: open it "
              "again to see what it holds.", changed),
             ("stale when read again", {"unreadable": "copied"}, None, None,
-             "Error: Dunmarrow3.exe can not be read any more: it was replaced, moved or removed since it was opened, "
-             "so nothing was saved. Open it again: what it lacks of your changes stays listed to type again.",
+             GONE + "press Save again.",
              self.sample),
             # Chromium keeps "denied" and asks nothing more; a closed
             # question leaves "prompt", and the next Save asks again.
             ("the question closed, then Save again", {"permission": "prompt", "again": True}, None, None, prompt,
              changed),
             ("denied, then Save again", {"permission": "denied", "again": True}, None, None,
-             "Error: the browser was told not to let this page change Dunmarrow3.exe, and it does not ask again for "
-             "this file. Nothing was saved: " + dl, self.sample),
+             "Error: the browser was told not to let this page change Dunmarrow3.exe and does not ask again, so "
+             "nothing was saved: " + dl, self.sample),
             ("createWritable says NotAllowedError", {"fail": ["copy", "NotAllowedError"], "query": "prompt"}, None,
              None, prompt, self.sample),
             ("Open, Save, a read and an edit during a slow save", {"marks": {"3": "saved, was 90", "4": "was 610"}},
@@ -504,7 +518,7 @@ class Page(unittest.TestCase):
                             self.assertIn("has not ended", self.text("open-note"))
                             click("save")  # still the one save
                             self.driver.execute_script("window.readEnds(new ArrayBuffer(8))")
-                            self.wait_for(lambda: "read while a save" in self.text("open-note"))
+                            self.wait_for(lambda: "has not ended" in self.text("open-note"))
                             self.edit("4", "300")
                             self.wait_for(lambda: self.text("status").startswith("Clip 4: "))
                         self.driver.execute_script("window.go()")
@@ -649,8 +663,8 @@ class Page(unittest.TestCase):
             ("LF line ends", kept.replace(b"\r\n", b"\n"), None),
             ("the Windows program's", kept.replace(b"Usage: fmvframes i", b"Usage: fmvframes.exe i"), None),
             ("dropped", kept, None),
-            ("another file's", native(self.release, raw=True)[0], wrong + "it lists clip 2 as TOWN.dat, where "
-             "Dunmarrow3.exe has CLIP02.dat: it is a listing of another file. Nothing was changed."),
+            ("another file's", native(self.release, raw=True)[0], wrong + 'it lists clip 2 as "TOWN.dat", where '
+             'Dunmarrow3.exe has "CLIP02.dat": it is a listing of another file. Nothing was changed.'),
             ("another release's", kept + b"Note: it is not.\r\n", wrong + "it is a listing of another release (its "
              "Note line says so). Nothing was changed."),
             ("a row missing", kept.replace(row5, b""), wrong + 'line 10 should be the row of clip 5: " 6 |     10 | '
@@ -668,11 +682,11 @@ class Page(unittest.TestCase):
                     self.driver.execute_script(drop % """{files: [new File([Uint8Array.from(atob(arguments[0]),
                         (c) => c.charCodeAt(0))], "fmvframes-before.txt")], items: []}""",
                         base64.b64encode(listing).decode())
-                    self.wait_for(lambda: self.text("save-note"))
+                    self.said()
                 else:
                     self.restore(listing)
-                self.assertEqual(self.text("save-note"), says or "Set back from fmvframes-before.txt, not downloaded "
-                                 "yet: clip 3 131080 → 90, clip 6 100 → 10.")
+                self.assertEqual(self.text("save-note"), says or "Set back from fmvframes-before.txt: clip 3 131080 → "
+                                 "90, clip 6 100 → 10. Dunmarrow3.exe holds them already: nothing to save.")
                 self.assertEqual([r[:13] for r in self.rows()[2:6:3]], [" 3 | 131080 |", " 6 |    100 |"] if says
                                  else [" 3 |     90 |", " 6 |     10 |"])
                 self.edit("3", "131080")
@@ -711,14 +725,17 @@ class Page(unittest.TestCase):
         field = self.driver.find_element(By.ID, "frames-2")
         field.send_keys(Keys.CONTROL, "a")
         field.send_keys("444")
-        self.driver.execute_script(drop % """{files: [new File([Uint8Array.from(atob(arguments[0]),
-            (c) => c.charCodeAt(0))], "Dunmarrow3 $&.exe")], items: []}""", base64.b64encode(self.sample).decode())
-        self.wait_for(lambda: self.text("retype") != "")
-        self.assertEqual(self.text("retype"), "Still to type again: clip 4 to 250, clip 5 to 300, clip 6 to 250.")
+        self.driver.execute_script('document.getElementById("open-note").textContent = ""; ' + drop % """{files: [
+            new File([Uint8Array.from(atob(arguments[0]), (c) => c.charCodeAt(0))], "Dunmarrow3 $&.exe")], items: []}""",
+            base64.b64encode(self.sample).decode())
+        self.wait_for(lambda: self.text("open-note").startswith("Opened a copy of Dunmarrow3 $&.exe"))
+        # The same name, its table as last read: the edits stay.
+        self.assertEqual(self.text("retype"), "")
         self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "frames-2")
-        self.assertEqual((self.rows()[1][:13], self.marks()), (" 2 |    444 |", {}))
+        edits = {"4": "was 610", "5": "was 12", "6": "was 10"}
+        self.assertEqual((self.rows()[1][:13], self.marks()), (" 2 |    444 |", edits))
         self.driver.switch_to.active_element.send_keys(Keys.ENTER)
-        self.assertEqual(self.marks(), {"2": "was 200"})
+        self.assertEqual(self.marks(), {**edits, "2": "was 200"})
         self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
             "width": 320, "height": 640, "deviceScaleFactor": 1, "mobile": False})
         try:  # 400% zoom: nothing to scroll sideways, Put back in view, 8.3 names on one line
@@ -780,11 +797,9 @@ class Page(unittest.TestCase):
                     (c) => c.charCodeAt(0))], "Dunmarrow3.exe");
                     window.fmvframes.openHandle({kind: "file", name: file.name, getFile: async () => file});""",
                     base64.b64encode(self.sample).decode())
-                # The same name again: what it lacks stays listed, unasked.
+                # The same name, its table as last read: the edits stay, unasked.
                 self.wait_for(lambda: self.text("open-note").startswith("Opened a copy of Dunmarrow3.exe"))
-                self.assertEqual(self.text("retype"), "Still to type again: clip 2 to 300.")
-                self.edit("2", "300")
-                self.assertEqual(self.text("retype"), "")
+                self.assertEqual((self.text("retype"), self.marks()), ("", {"2": "was 200"}))
             self.assertFalse(self.driver.find_element(By.ID, "save").is_displayed())
             self.assertTrue(self.driver.find_element(By.ID, "way-copy").is_displayed())
             self.assertFalse(self.driver.find_element(By.ID, "way-in-place").is_displayed())
@@ -806,13 +821,12 @@ class Page(unittest.TestCase):
         # any more; opened again, an edit made since stays listed to type
         # again; under another name it is asked about, and not called in place.
         saved = self.save_by_download()
-        self.assertTrue(self.text("save-note").startswith("Asked the browser to download the changed Dunmarrow3.exe "
-                                                          "again: this is the newest copy, with every change so far; "
-                                                          "an earlier download holds fewer. In the game's folder, "
-                                                          "first rename the old Dunmarrow3.exe to Dunmarrow3-before"))
+        self.assertEqual(self.text("save-note"), "Asked the browser to download the changed Dunmarrow3.exe: against "
+                         "the file as first opened, it changes clip 2 200 → 300. It is the newest copy, with every "
+                         "change of the earlier ones. " + STEPS)
         names = 'return [...document.querySelectorAll("#save-note code")].map((c) => c.textContent)'
-        self.assertEqual(self.driver.execute_script(names), [GAME, "Dunmarrow3-before.exe", GAME, "Dunmarrow3 (1).exe",
-                                                             "Dunmarrow3(1).exe"])
+        self.assertEqual(self.driver.execute_script(names), [
+            "Dunmarrow3-before.exe", GAME, GAME, GAME, "Dunmarrow3 (1).exe", "Dunmarrow3(1).exe"])
         self.choose(self.sample)  # from the disk; all downloaded, nothing since: not asked
         with open(os.path.join(self.folder.name, GAME), "wb") as f:
             f.write(saved)
@@ -820,15 +834,13 @@ class Page(unittest.TestCase):
         self.wait_for(lambda: self.text("status").startswith("Clip 4: "))
         self.driver.find_element(By.ID, "download").click()
         self.wait_for(lambda: self.text("save-note").startswith("Error"))
-        self.assertEqual(self.text("save-note"), "Error: Dunmarrow3.exe can not be read any more: it was replaced, "
-                         "moved or removed since it was opened, so nothing was downloaded. Open it again: what it "
-                         "lacks of your changes stays listed to type again.")
+        self.assertEqual(self.text("save-note"), GONE + "press Download again.")
         self.choose(saved)
         self.assertTrue(self.rows()[3].startswith(" 4 |    610 | "))
         self.assertEqual(self.text("retype"), "Still to type again: clip 4 to 100.")
         self.choose(saved, "Dunmarrow3 (1).exe", forget=True)
-        self.assertIn("rename Dunmarrow3 (1).exe to Dunmarrow3.exe", self.text("open-note"))
-        self.assertNotIn("they are in place", self.text("open-note"))
+        self.assertEqual(self.text("open-note"), "This file holds the changes you downloaded, but the game reads only "
+                         "Dunmarrow3.exe: put it in the game's folder as Dunmarrow3.exe.")
         # Where the opened file reads as it is now (Firefox), the first
         # download put in its place is no change by another program.
         os.remove(os.path.join(self.downloads, GAME))

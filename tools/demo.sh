@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 sh tools/setup.sh build
 web=OFF
-command -v clang >/dev/null && command -v wasm-ld >/dev/null && command -v esbuild >/dev/null && web=ON
+command -v clang >/dev/null && command -v wasm-ld >/dev/null && command -v esbuild >/dev/null && command -v wasm-opt >/dev/null && web=ON
 cmake --preset linux-x86_64 -DFMV_WEB=$web >/dev/null
 cmake --build --preset linux-x86_64 >/dev/null
 bin="$here/build/linux-x86_64"
@@ -33,5 +33,5 @@ if [ $web = ON ]; then
   echo "open $try/fmvframes.html in a browser, then open (or drop) $try/Dunmarrow3.exe on it."
 else
   echo "A sample game is in $try. To try the page on it too, install the page's"
-  echo "compilers (as root: apt-get install clang lld-14 esbuild) and run this again."
+  echo "compilers (as root: apt-get install clang lld-14 esbuild binaryen) and run this again."
 fi

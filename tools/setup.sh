@@ -12,7 +12,7 @@ set -eu
 cd "$(dirname "$0")/.."
 . tools/apt_reason.sh
 build="cmake make g++ musl-tools musl-dev"
-web="clang lld-14 esbuild"
+web="clang lld-14 esbuild binaryen"
 # One mingw-w64 flavour: the programs use no threads, so win32 will do.
 test="$build $web libgtest-dev util-linux bsdutils
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine64

@@ -1,13 +1,14 @@
 // Reading the player's file, and the two ways a change leaves the page: into
 // the opened file through its handle, or as a download. Each is
 // way(snap) -> what it saw; outcome() turns that into what happened.
+import { GAME, READ_AT, READ_SIZE, TABLE_AT, TABLE_SIZE, same } from "./format.mjs";
 
 // A file as the disk holds it: what a save compares (size, lastModified,
 // table) and the part the tool reads (or the whole file); null where it
 // can't be read (a folder, or a file changed since the browser looked). A
 // file too short for the table is read whole: a folder dropped in a browser
 // without handles comes as an empty File that only a read tells apart.
-async function readFile(file, whole) {
+export async function readFile(file, whole) {
   try {
     whole ||= file.size < TABLE_AT + TABLE_SIZE;
     const at = whole ? 0 : READ_AT;
@@ -18,14 +19,14 @@ async function readFile(file, whole) {
     return null;
   }
 }
-async function readHandle(handle, whole) {
+export async function readHandle(handle, whole) {
   try {
     return await readFile(await handle.getFile(), whole);
   } catch (error) {
     return null;
   }
 }
-const sameTable = (now, disk) => now !== null && now.size === disk.size && same(now.table, disk.table);
+export const sameTable = (now, disk) => now !== null && now.size === disk.size && same(now.table, disk.table);
 const unchanged = (now, disk) => sameTable(now, disk) && now.lastModified === disk.lastModified;
 
 // Writes the table into the file where the file is still as it was opened.
@@ -34,7 +35,7 @@ const unchanged = (now, disk) => sameTable(now, disk) && now.lastModified === di
 // is in the copy) and again after the write (a write by another program
 // meanwhile shows there). One writer at a time: another tab's Save is
 // refused while this one's copy is open. Never rejects.
-async function inPlace({ handle, disk, table }) {
+export async function inPlace({ handle, disk, table }) {
   let writable = null, step = "ask";
   try {
     const answer = await handle.requestPermission({ mode: "readwrite" });
@@ -67,7 +68,7 @@ async function inPlace({ handle, disk, table }) {
 }
 
 // Hands the browser bytes to download under a name.
-function offer(bytes, name) {
+export function offer(bytes, name) {
   const url = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
   const link = Object.assign(document.createElement("a"), { href: url, download: name });
   document.body.append(link);
@@ -76,18 +77,19 @@ function offer(bytes, name) {
   setTimeout(() => URL.revokeObjectURL(url), 40000);  // once the download has it
 }
 
-// Hands the browser the file as it is now with the table put in, where its
-// table is still the one the edits started from, or the one last downloaded
-// (the player put that download in place). The page can't see whether the
-// download happens: it is never a save.
-async function byDownload({ file, handle, disk, table, as, downloaded }) {
-  const now = handle !== null ? await readHandle(handle, true) : await readFile(file, true);
-  if (!sameTable(now, disk) && !(now && downloaded && now.size === disk.size && same(now.table, downloaded))) {
-    return { step: "check", now };
-  }
+// The file as it is now, or null where it can't be read any more (Chromium's
+// File after the file was replaced; WebKit).
+export const readNow = ({ handle, file }, whole) => handle !== null ? readHandle(handle, whole) : readFile(file, whole);
+
+// Hands the browser the file as it is now with the table put in, where
+// fits(now) says the file is still one the table belongs in. The page can't
+// see whether the download happens: it is never a save.
+export async function byDownload({ table, fits, ...at }) {
+  const now = await readNow(at, true);
+  if (now === null || !fits(now)) return { step: "check", now };
   const bytes = now.bytes.slice();
   bytes.set(table, TABLE_AT);
-  offer(bytes, as);
+  offer(bytes, GAME);
   return { step: "downloaded", now };
 }
 
@@ -111,7 +113,7 @@ function cause({ step, answer, error }) {
 // be read back is found in the file). Where the file is not as the
 // write left it, "written" tells whether the browser reported it written,
 // and "why" the browser's failure, if any.
-function outcome(snap, seen) {
+export function outcome(snap, seen) {
   const { step, now, error } = seen, written = step === "closed";
   if (step === "downloaded") return { kind: "downloaded" };
   if (step === "ask" || (error && error.name === "NotAllowedError")) return { kind: "unsaved", why: cause(seen) };
