@@ -17,7 +17,7 @@ web="clang lld-14 esbuild binaryen"
 test="$build $web libgtest-dev util-linux bsdutils
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine64
   libclang-rt-14-dev clang-tidy cppcheck
-  chromium chromium-driver python3-selenium"
+  chromium chromium-driver python3-selenium nodejs"
 release="$build $web g++-mingw-w64-i686-win32 zip"
 bench="$build hyperfine"
 case ${1:-} in
