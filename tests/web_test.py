@@ -181,13 +181,13 @@ class Page(unittest.TestCase):
         os.remove(path)
         return data
 
-    def restore(self, listing, name="fmvframes-before.txt"):
+    def restore(self, listing, name="fmvframes-before.txt", wait=True):
         path = os.path.join(self.folder.name, name)
         with open(path, "wb") as f:
             f.write(listing)
         self.driver.execute_script('document.getElementById("save-note").textContent = ""')
         self.driver.find_element(By.ID, "listing").send_keys(path)
-        return self.said()
+        return wait and self.said()
 
     def said(self):
         """The note under the buttons once the file was read."""
@@ -754,6 +754,192 @@ class Page(unittest.TestCase):
         self.wait_for(lambda: self.text("refused-1") != "")
         self.choose(b"", "Launcher $&.exe", forget=True)  # another name: asked
         self.assertEqual(self.text("open-note"), 'Error: can not read the movie table from "Launcher $&.exe".' + SHORT)
+
+    def test_says_what_the_file_holds_when_it_moves_on(self):
+        # A file on a disk of the page's own that another program, or the
+        # player putting a download in place, changes meanwhile: opened by a
+        # handle that writes in place (Chromium's Open), as a File that reads
+        # as the file is now (Firefox, Safari), or as a File that can't be
+        # read once the file changed (Chromium's Open a copy).
+        disk = """
+            window.put = (text) => {
+              window.disk = Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
+              window.stamp = (window.stamp || 0) + 1;
+            };
+            window.opens = (mode, name) => {
+              const now = () => new File([window.disk], name, {lastModified: window.stamp});
+              const stale = () => Promise.reject(new DOMException("changed", "NotReadableError"));
+              if (mode === "handle") {
+                return window.fmvframes.openHandle({kind: "file", name, getFile: async () => now(),
+                  requestPermission: async () => "granted", queryPermission: async () => "granted",
+                  async createWritable() {
+                    const copy = window.disk.slice();
+                    return {write: async ({position, data}) => copy.set(data, position), abort: async () => {},
+                            async close() { window.disk = copy; window.stamp += 1; }};
+                  }});
+              }
+              const at = window.stamp, file = now();
+              const read = (from, to) => mode === "live" ? now().slice(from, to).arrayBuffer() :
+                window.stamp === at ? file.slice(from, to).arrayBuffer() : stale();
+              return window.fmvframes.load({name, get size() { return mode === "live" ? window.disk.length : file.size; },
+                get lastModified() { return mode === "live" ? window.stamp : at; },
+                slice: (from, to) => ({arrayBuffer: () => read(from, to)}), arrayBuffer: () => read()}, null);
+            };"""
+        b64 = lambda data: base64.b64encode(data).decode()
+        sample = self.sample
+
+        def program(image, counts):
+            """The file after another program set clips to counts."""
+            image = bytearray(image)
+            for clip, frames in counts.items():
+                image[TABLE_AT + (clip - 1) * 24 + 4:TABLE_AT + (clip - 1) * 24 + 6] = ((frames - 10) // 2).to_bytes(2, "little")
+            return bytes(image)
+        moved = "Dunmarrow3.exe changed since it was read (%s): it is shown as it is now, with your changes. "
+        lead = "Asked the browser to download the changed Dunmarrow3.exe: against the file as first opened, it changes "
+        newest = " It is the newest copy, with every change of the earlier ones. "
+        kept = "Asked the browser to download fmvframes-before.txt, the counts Dunmarrow3.exe holds now. Keep it: opened " \
+            "here later, it sets them back."
+        before = "Asked the browser to download Dunmarrow3-before.exe, Dunmarrow3.exe as first opened: against the file " \
+            "now, it undoes %s. Keep it: to undo every change, delete Dunmarrow3.exe in the game's folder, then put " \
+            "Dunmarrow3-before.exe there and rename it Dunmarrow3.exe."
+        scenarios = [
+            # name, steps: (what the player or another program does, its
+            # argument, and the whole note it leaves, where there is one),
+            # what the file holds at the end
+            ("another program changed clip 5: the kept listing sets it back", [
+                ("open", "handle", None), ("keep", None, kept), ("program", {5: 100}, None),
+                ("restore", 0, moved % "clip 5 12 → 100" + "Set back from fmvframes-before.txt, not saved yet: clip 5 "
+                 "100 → 12."),
+                ("marks", {"5": "was 100"}, None), ("save", None, "Saved: clip 5 100 → 12.")], sample),
+            ("a download put in place, read as it is now, then set back", [
+                ("open", "live", None), ("keep", None, kept), ("edit", ("3", "250"), None),
+                ("download", None, lead + "clip 3 90 → 250. " + STEPS), ("place", None, None),
+                ("restore", 0, moved % "clip 3 90 → 250" + "Set back from fmvframes-before.txt, not downloaded yet: "
+                 "clip 3 250 → 90."),
+                ("download", None, "Asked the browser to download the changed Dunmarrow3.exe: it has the counts first "
+                 "opened. An earlier download also changed clip 3, which this one does not. " + STEPS),
+                ("place", None, None)], sample),
+            ("a download put in place where the opened copy can't be read: open it again, then the listing", [
+                ("open", "copy", None), ("keep", None, kept), ("edit", ("3", "250"), None),
+                ("download", None, lead + "clip 3 90 → 250. " + STEPS), ("place", None, None),
+                ("restore", 0, GONE + "the listing."),
+                ("pending", "1 clip changed: Dunmarrow3.exe can not be read any more, open it again", None),
+                ("before", None, GONE + "download it as first opened."),
+                ("open", "copy", "This file holds the changes you downloaded: they are in place if it is the one in "
+                 "the game's folder."),
+                ("restore", 0, "Set back from fmvframes-before.txt, not downloaded yet: clip 3 250 → 90."),
+                ("download", None, "Asked the browser to download the changed Dunmarrow3.exe: it has the counts first "
+                 "opened. An earlier download also changed clip 3, which this one does not. " + STEPS),
+                ("place", None, None)], sample),
+            ("a listing kept after another program's change is the console's for the file", [
+                ("open", "handle", None), ("edit", ("3", "250"), None), ("program", {5: 100}, None),
+                ("keep", None, moved % "clip 5 12 → 100" + kept), ("marks", {"3": "was 90"}, None),
+                ("save", None, "Saved: clip 3 90 → 250.")], program(native(sample, "3", "250")[2], {5: 100})),
+            ("a download not put in place, the file opened again, another change", [
+                ("open", "copy", None), ("edit", ("3", "250"), None),
+                ("download", None, lead + "clip 3 90 → 250. " + STEPS),
+                ("open", "copy", "Opened a copy of Dunmarrow3.exe: the changes are downloaded."),
+                ("pending", "1 clip changed: downloaded, not yet in place", None), ("edit", ("5", "100"), None),
+                ("download", None, lead + "clip 3 90 → 250, clip 5 12 → 100." + newest + STEPS),
+                ("place", None, None)], native_changes(sample, [("3", "250"), ("5", "100")])),
+            ("saved, opened again: the file as first opened", [
+                ("open", "handle", None), ("edit", ("3", "250"), None), ("save", None, "Saved: clip 3 90 → 250."),
+                ("open", "handle", "Opened Dunmarrow3.exe: Save writes the changes into it."),
+                ("before", None, before % "clip 3 250 → 90"), ("marks", {"3": "saved, was 90"}, None)],
+             native(sample, "3", "250")[2]),
+            ("another file after a download has none of its downloads, and is asked about", [
+                ("open", "live", None), ("edit", ("3", "250"), None),
+                ("download", None, lead + "clip 3 90 → 250. " + STEPS),
+                ("open", "live:Dunmarrow3-before.exe", "Opened a copy of Dunmarrow3-before.exe: the changes are "
+                 "downloaded."),
+                ("edit", ("3", "250"), None), ("pending", "1 clip changed, not downloaded yet", None),
+                ("open", "live:Other.exe", "asked"), ("pending", "", None)], sample),
+            ("counts to type again, set back from a listing; the same file in other case", [
+                ("open", "live", None), ("keep", None, kept), ("edit", ("3", "250"), None),
+                ("program", {5: 100}, None),
+                ("open", "live:dunmarrow3.exe", "Opened a copy of dunmarrow3.exe: the changes are downloaded."),
+                ("retype", "Still to type again: clip 3 to 250.", None),
+                ("restore", 0, "Set back from fmvframes-before.txt, not downloaded yet: clip 5 100 → 12."),
+                ("retype", "", None)], program(sample, {5: 100})),
+            ("a count typed and not saved stays out of the listing and in the copy", [
+                ("open", "handle", None), ("edit", ("3", "250"), None), ("keep", None, kept),
+                ("pending", "1 clip changed, not saved yet", None),
+                ("save", None, "Saved: clip 3 90 → 250.")], native(sample, "3", "250")[2]),
+            ("after a download, another program's change of the same size is no download put in place", [
+                ("open", "live", None), ("edit", ("3", "250"), None),
+                ("download", None, lead + "clip 3 90 → 250. " + STEPS), ("program", {1: 100}, None),
+                ("download", None, "Error: Dunmarrow3.exe changed since it was opened, so nothing was downloaded. It is "
+                 "shown as it is now. Tried: clip 3 to 250. Type again what is listed beside Download.")],
+             program(sample, {1: 100})),
+            ("a download put in place is the file: kept, counted and downloaded from", [
+                ("open", "live", None), ("edit", ("3", "250"), None),
+                ("download", None, lead + "clip 3 90 → 250. " + STEPS), ("place", None, None),
+                ("edit", ("4", "100"), None),
+                ("download", None, lead + "clip 3 90 → 250, clip 4 610 → 100." + newest + STEPS),
+                ("pending", "1 clip changed: downloaded, not yet in place", None),
+                ("keep", None, kept), ("place", None, None)],
+             native_changes(sample, [("3", "250"), ("4", "100")])),
+            ("a listing dropped where no table is shown", [
+                ("put", b"MZ", None), ("open", "live:Other.exe", None), ("restore", 0, None)], b"MZ"),
+        ]
+        for name, steps, after in scenarios:
+            with self.subTest(name):
+                self.open_page(b"")
+                self.driver.execute_script(disk + "window.put(arguments[0]);", b64(sample))
+                listings, last = [native(sample, raw=True)[0]], None
+                for do, arg, says in steps:
+                    self.driver.execute_script('for (const id of ["open-note", "save-note", "status"]) '
+                                               'document.getElementById(id).textContent = ""')
+                    now = lambda: base64.b64decode(self.driver.execute_script("""let text = "";
+                        for (let i = 0; i < window.disk.length; i += 8192) {
+                          text += String.fromCharCode(...window.disk.subarray(i, i + 8192));
+                        }
+                        return btoa(text);"""))
+                    if do == "open":
+                        mode, _, called = arg.partition(":")
+                        self.driver.execute_script("window.opens(arguments[0], arguments[1])", mode, called or GAME)
+                        if says == "asked":
+                            alert = WebDriverWait(self.driver, 10).until(alert_is_present())
+                            self.assertEqual(alert.text, "Forget the changes not saved yet?")
+                            alert.accept()
+                        self.wait_for(lambda: self.text("open-note"))
+                        if says not in (None, "asked"):
+                            self.assertEqual(self.text("open-note"), says)
+                    elif do == "edit":
+                        self.edit(*arg)
+                    elif do == "program":
+                        self.driver.execute_script("window.put(arguments[0])", b64(program(now(), arg)))
+                    elif do in ("place", "put"):  # the last download put in place, or other bytes
+                        self.driver.execute_script("window.put(arguments[0])", b64(last if do == "place" else arg))
+                    elif do in ("keep", "before", "download", "restore", "save"):
+                        file = {"keep": "fmvframes-before.txt", "before": "Dunmarrow3-before.exe"}.get(do, GAME)
+                        if do == "restore" and says is None:  # said under Open
+                            self.restore(listings[arg], wait=False)
+                            self.wait_for(lambda: self.text("open-note").startswith("Error: Other.exe has no"))
+                            continue
+                        if do == "restore":
+                            self.restore(listings[arg])
+                        elif do != "save" and says.startswith("Asked"):
+                            got = self.downloaded(do, file)
+                            if do == "keep":  # the console's listing of the file as it is now
+                                self.assertTrue(got == native(now(), raw=True)[0])
+                                listings.append(got)
+                            elif do == "before":  # the file as it is, with the table first opened
+                                self.assertTrue(got == now()[:TABLE_AT] + sample[TABLE_AT:TABLE_AT + 336] +
+                                                now()[TABLE_AT + 336:])
+                            else:
+                                last = got
+                        else:
+                            self.driver.find_element(By.ID, do).click()
+                        self.assertEqual(self.said(), says)
+                    elif do == "marks":
+                        self.assertEqual(self.marks(), arg)
+                    else:
+                        self.assertEqual(self.text(do), arg)
+                if name == "a listing dropped where no table is shown":
+                    self.assertEqual(self.text("open-note"), "Error: Other.exe has no table shown to set back: open the "
+                                     "game's Dunmarrow3.exe, then the listing.")
+                self.assertTrue(now() == after)
 
     def test_draws_as_fast_as_the_tool_runs(self):
         self.open_page(self.sample)
