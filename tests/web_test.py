@@ -1041,6 +1041,17 @@ class Page(unittest.TestCase):
                                    base64.b64encode(first).decode())
         self.edit("4", "100")
         self.assertTrue(self.downloaded("download", GAME) == native_changes(self.sample, [("3", "250"), ("4", "100")]))
+        # Without the file picker (Firefox, Safari), Open is the file input:
+        # no word of a second way to open, nor that the file is a copy.
+        added = self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                            {"source": "delete window.showOpenFilePicker"})
+        try:
+            self.open_page(self.sample)
+            self.assertEqual([self.driver.find_element(By.ID, part).is_displayed() for part in ("open-ways", "open-copy")],
+                             [False, False])
+            self.assertEqual(" ".join(self.text("way-why").split()), "This browser changes a copy of the file:")
+        finally:
+            self.driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", added)
 
 
 if __name__ == "__main__":
