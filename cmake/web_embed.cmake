@@ -2,11 +2,11 @@
 #   -DWASM_OPT=wasm-opt -DWORK=dir -P web_embed.cmake
 # Puts the style, the script and the module (base64) into the page.
 cmake_minimum_required(VERSION 3.25)  # "@MODULE@" is text, not a variable
-# The script's modules, from page.mjs, joined by what each imports. Comments,
+# The script's modules, from controls.mjs, joined by what each imports. Comments,
 # spaces and long local names are for the reader of the source, not the
 # player's download; the page's one global is window.fmvframes.
 execute_process(COMMAND ${ESBUILD} --bundle --minify --format=iife
-    --log-level=warning ${SOURCE}/page.mjs
+    --log-level=warning ${SOURCE}/controls.mjs
   OUTPUT_VARIABLE SCRIPT COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND ${ESBUILD} --minify --log-level=warning
     ${SOURCE}/page.css

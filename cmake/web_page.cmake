@@ -20,7 +20,9 @@ set(page_sources
   ${PROJECT_SOURCE_DIR}/src/web/listing.mjs
   ${PROJECT_SOURCE_DIR}/src/web/history.mjs
   ${PROJECT_SOURCE_DIR}/src/web/words.mjs
-  ${PROJECT_SOURCE_DIR}/src/web/page.mjs)
+  ${PROJECT_SOURCE_DIR}/src/web/rows.mjs
+  ${PROJECT_SOURCE_DIR}/src/web/page.mjs
+  ${PROJECT_SOURCE_DIR}/src/web/controls.mjs)
 # esbuild (Debian's esbuild) makes the script and the style small, wasm-opt
 # (binaryen) the module.
 find_program(FMV_ESBUILD esbuild REQUIRED)

@@ -995,7 +995,7 @@ class Page(unittest.TestCase):
         self.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "deny"})
         try:
             self.driver.find_element(By.ID, "download").click()
-            self.assertTrue(self.text("save-note").startswith("Asked the browser"))
+            self.wait_for(lambda: self.text("save-note").startswith("Asked the browser"))
         finally:
             self.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {
                 "behavior": "allow", "downloadPath": self.downloads})

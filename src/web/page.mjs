@@ -1,20 +1,21 @@
 // Drawing, editing, and what the player is told.
-import { CLIPS, GAME, TABLE_AT, TABLE_SIZE, codeAt, codeIn, differ, sameName, taking } from "./format.mjs";
-import { frames, output, ready, run as runTool, unable } from "./tool.mjs";
+import { CLIPS, TABLE_AT, TABLE_SIZE, codeAt, codeIn, differ, taking } from "./format.mjs";
+import { frames, output, run as runTool } from "./tool.mjs";
 import { byDownload, inPlace, offer, outcome, readFile, readHandle, readNow, sameTable } from "./files.mjs";
 import { LISTING_MAX, ROW, readListing } from "./listing.mjs";
 import * as history from "./history.mjs";
 import * as say from "./words.mjs";
+import { $, accept, clipOf, inputs, mark as marking, row } from "./rows.mjs";
 
-const $ = (id) => document.getElementById(id);
 // What this browser can do, found once: pick a file as a handle, and write
 // a handle's file in place.
-const can = {
+export const can = {
   pick: typeof window.showOpenFilePicker === "function",
   write: (handle) => handle != null && handle.kind === "file" && typeof handle.createWritable === "function",
   windows: /Windows/.test(navigator.userAgent),
 };
 let saving = false;  // one save, download or read at a time; nothing opens meanwhile
+export const busy = () => saving;
 let drawing = false;  // rows being rebuilt: a field removed commits nothing
 // The open file, or null: its name; the handle Save writes through, where the
 // browser gives one (else null); the File it was opened from; the file as
@@ -26,18 +27,17 @@ let game = null;
 const histories = new Map();  // a history a game file, by its name in lower case
 
 const current = () => game.copy.bytes.subarray(TABLE_AT - game.copy.at, TABLE_AT - game.copy.at + TABLE_SIZE);
-const run = (args) => runTool(args, game && { copy: game.copy, size: game.disk.size });
+export const run = (args) => runTool(args, game && { copy: game.copy, size: game.disk.size });
 const framesIn = (table, clip) => frames(codeIn(table, clip));
 // "clip 3 to 250", or with arrows "clip 3 90 → 250".
 const listed = (clips, to, from) => clips.map((clip) => "clip " + clip + " " +
   (from ? framesIn(from, clip) + " → " : "to ") + framesIn(to, clip)).join(", ");
-const inputs = () => [...document.querySelectorAll("#clips input")];
-const clipOf = (input) => input.id.slice("frames-".length);
+const mark = (input) => marking(input, current(), game.disk.table, game.opened);
 const unsaved = () => game === null ? [] : differ(game.disk.table, current());
 const dirty = () => unsaved().length > 0;
 const shown = () => game !== null && !$("clips-area").hidden;
 // Leaving, or opening another file, loses edits or changes still to type.
-const unsettled = () => dirty() || (game !== null && game.history.retype.length > 0);
+export const unsettled = () => dirty() || (game !== null && game.history.retype.length > 0);
 const verb = () => game.handle ? "saved" : "downloaded";
 
 // Each message goes where the player is looking; the status line, which is
@@ -50,14 +50,14 @@ function tell(place, text, error, block = "nearest") {
   $("status").textContent = parts.join("");
   if (text !== "" && block !== null) place.scrollIntoView({ block });
 }
-const openNote = (text, error) => tell($("open-note"), text, error);
+export const openNote = (text, error) => tell($("open-note"), text, error);
 // The buttons first: words beside them that grow can't push the note out of view.
 const saveNote = (text, error, block) => {
   refresh();
   tell($("save-note"), text, error, block);
 };
 const BUSY = "Error: the save has not ended yet: try again after it.";
-const busyNote = () => openNote(BUSY, true);
+export const busyNote = () => openNote(BUSY, true);
 
 // Shows the table, or where no change could be written to it (it can't be
 // listed, or it is another release) the tool's reason under Open and what
@@ -66,10 +66,10 @@ const busyNote = () => openNote(BUSY, true);
 // field, not yet applied.
 function draw() {
   const result = run([]);
-  const rows = result.lines.map((line) => ROW.exec(line)).filter((match) => match !== null);
+  const found = result.lines.map((line) => ROW.exec(line)).filter((match) => match !== null);
   $("file-name").textContent = "The 14 clips in " + game.name;
   const lines = (prefix) => say.naming(result.lines.filter((line) => line.startsWith(prefix)).join(" "), game.name);
-  let problem = result.status !== 0 || rows.length !== 14 ?
+  let problem = result.status !== 0 || found.length !== 14 ?
     lines("Error: ") || "Error: " + game.name + " can not be listed." : lines("Note: ");
   const area = $("clips-area"), active = document.activeElement, focused = area.contains(active) && active.id;
   const typed = focused && active.matches("#clips input") && active.value !== active.defaultValue && active.value;
@@ -80,7 +80,8 @@ function draw() {
     return false;
   }
   drawing = true;
-  $("clips").replaceChildren(...rows.map(([, clip, count, name]) => row(clip.trim(), count.trim(), name ?? "")));
+  $("clips").replaceChildren(...found.map(([, clip, count, name]) =>
+    row(clip.trim(), count.trim(), name ?? "", { change, putBack })));
   drawing = false;
   inputs().forEach(mark);
   const back = focused && $(focused);
@@ -89,48 +90,6 @@ function draw() {
     back.focus();
   }
   return true;
-}
-
-function row(clip, count, name) {
-  const tr = document.createElement("tr");
-  tr.id = "clip-" + clip;
-  tr.insertCell().textContent = clip;
-  const input = document.createElement("input");
-  Object.assign(input, { id: "frames-" + clip, defaultValue: count, inputMode: "numeric", autocomplete: "off" });
-  input.setAttribute("aria-label", "Frames of clip " + clip + " (" + name + ")");
-  input.addEventListener("input", () => accept(input));  // typed again: no longer refused
-  // A count is applied on Enter or on leaving the field, also where it was
-  // put back into a rebuilt field, which the browser sees as no change.
-  for (const type of ["change", "blur"]) input.addEventListener(type, () => change(clip, input));
-  input.addEventListener("keydown", (event) => {
-    if (event.key === "Enter") change(clip, input);
-    if (event.key !== "Escape") return;
-    input.value = input.defaultValue;  // the count before this edit
-    accept(input);
-  });
-  tr.insertCell().append(input);
-  tr.insertCell().textContent = name;
-  const note = tr.insertCell();
-  note.className = "note";
-  const back = Object.assign(document.createElement("button"), { type: "button", textContent: "Put back" });
-  back.addEventListener("click", () => putBack(clip, input));
-  note.append(document.createElement("span"), back);
-  return tr;
-}
-
-// Marks a row whose count differs from the file's (not saved: "was" the
-// file's count), or, once saved, from the count it had when opened.
-function mark(input) {
-  const clip = clipOf(input), tr = input.closest("tr");
-  const now = codeIn(current(), clip), disk = codeIn(game.disk.table, clip);
-  const edited = now !== disk, saved = !edited && disk !== codeIn(game.opened, clip);
-  const was = framesIn(edited ? game.disk.table : game.opened, clip);
-  tr.classList.toggle("edited", edited);
-  tr.classList.toggle("saved", saved);
-  const [note, back] = tr.cells[3].children;
-  note.textContent = edited ? "was " + was : saved ? "saved, was " + was : "";
-  back.hidden = !edited && !saved;
-  back.setAttribute("aria-label", "Put back clip " + clip + " to " + was + " frames");
 }
 
 // The buttons, and the words beside them, follow what is not saved yet.
@@ -159,10 +118,6 @@ function line(clip, kind, text, error) {
   under.insertCell().colSpan = 4;
   if (error) $("frames-" + clip).setAttribute("aria-invalid", "true");
   tell(under.cells[0], text, error);
-}
-function accept(input, kinds = ["refused", "odd"]) {
-  input.removeAttribute("aria-invalid");
-  for (const kind of kinds) $(kind + "-" + clipOf(input))?.remove();
 }
 const acceptAll = () => inputs().forEach((input) => accept(input, ["refused"]));
 
@@ -240,7 +195,7 @@ const goingOn = (opened, from, to) => to.length < TABLE_SIZE ? to :
 // table is the one last read the edits stay, else what it lacks of them is
 // listed to type again. Another file starts its own, and where that loses
 // what the player wants, the player is asked first.
-async function load(file, handle) {
+export async function load(file, handle) {
   if (saving) return busyNote();
   const disk = await readFile(file);
   // A read that ends during a save is set aside: nothing is asked mid-save.
@@ -265,7 +220,7 @@ async function load(file, handle) {
   if (show(game)) tell($("open-note"), note, false, null);
 }
 
-async function openHandle(handle) {
+export async function openHandle(handle) {
   if (saving) return busyNote();
   if (handle.kind === "directory") return openNote(say.folder(handle.name), true);
   let file;
@@ -307,6 +262,10 @@ function learn(now) {
   if (!show(game)) return null;
   return say.moved(game.name, moved.length ? listed(moved, now.table, was) : "");
 }
+
+export const save = () => leave(inPlace, "Saving " + game.name + "… If the browser asks whether this page may " +
+  "change the file, answer it.");
+export const download = () => leave(byDownload, "Reading " + game.name + " to download it…");
 
 // Save and Download take, when pressed, where they write, what they expect
 // the file to be and the table they write, and then say what happened. A
@@ -367,9 +326,7 @@ function settle(snap, { kind, why, late, written, other }, { error, now }) {
     draw();
     return saveNote(say.kept(name), true);
   }
-  refuse(snap, now, why ? "the browser could not save " + name + words + ", and " + name + " holds other counts now" :
-    written ? "the browser saved " + name + ", and then something else changed it" :
-      name + " changed since it was opened, so nothing was " + (snap.way === inPlace ? "saved" : "downloaded"));
+  refuse(snap, now, say.refusal(name, why && words, written, snap.way === inPlace));
 }
 
 // The file changed under a save: it is shown as it is now; what Save tried
@@ -382,14 +339,13 @@ function refuse(snap, now, lead) {
     log.retype = retype.map((clip) => ({ clip, code: codeIn(wanted, clip) }));
     refresh();
   }
-  saveNote("Error: " + lead + ". It is shown as it is now. Tried: " + listed(differ(snap.disk.table, snap.table), snap.table) +
-    "." + (since.length ? " Changed during the save: " + listed(since, wanted) + "." : "") +
-    (log.retype.length ? " Type again what is listed beside " + (snap.handle ? "Save." : "Download.") : ""), true);
+  saveNote(say.refused(lead, listed(differ(snap.disk.table, snap.table), snap.table), listed(since, wanted),
+    log.retype.length > 0 && (snap.handle ? "Save" : "Download")), true);
 }
 
 // The file's listing as the console writes it ("fmvframes > LISTING"): the
 // tool's own bytes for the file as it is on the disk, read first.
-async function keep() {
+export async function keep() {
   const read = await reading("Reading " + game.name + "…", "keep a listing");
   if (read === null) return;
   const edits = current().slice();
@@ -402,7 +358,7 @@ async function keep() {
 
 // The file as it is now with the table it had when first opened, where it
 // is still the size it was.
-async function keepOpened() {
+export async function keepOpened() {
   const log = game.history, read = await reading("Reading " + game.name + "…", "download it as first opened", true);
   if (read === null) return;
   if (read.now.size !== log.size) return saveNote(say.resized(game.name), true);
@@ -415,7 +371,7 @@ async function keepOpened() {
 
 // A kept listing of the open file sets its counts as edits, onto the file
 // as it is now; anything else is refused and changes nothing.
-async function restore(file) {
+export async function restore(file) {
   if (saving) return saveNote(BUSY, true);
   if (!shown()) return openNote(say.noTable(game && game.name), true);
   if (file.size > LISTING_MAX) return saveNote(say.notSetBack(file.name, game.name, "it is larger than a listing can be"), true);
@@ -435,80 +391,4 @@ async function restore(file) {
   back.forEach((clip) => setClip(clip, table));
   changed(CLIPS, "");  // the listing says every clip's count
   saveNote(read.moved + say.setBack(file.name, game.name, listed(back, table, from), dirty() && verb()), false);
-}
-
-// A control that is busy or off says so rather than acting.
-const button = (id, act) => $(id).addEventListener("click", () => saving ? busyNote() : act());
-// Clicking Save or Download leaves a count being typed where it is: leave()
-// applies it, so that its row growing can't move the button from under the click.
-for (const id of ["save", "download"]) $(id).addEventListener("mousedown", (event) => event.preventDefault());
-
-$("open").addEventListener("click", async () => {
-  if (saving) return busyNote();
-  if (!can.pick) return $("file").click();
-  let picked;
-  try {
-    [picked] = await window.showOpenFilePicker({
-      types: [{ description: GAME, accept: { "application/octet-stream": [".exe"] } }],
-    });
-  } catch (error) {
-    // Chromium's picker refuses some folders and then ends as a cancel does.
-    return openNote(error.name !== "AbortError" ? "Error: " + error.message : say.picker, error.name !== "AbortError");
-  }
-  await openHandle(picked);
-});
-// Where Open is the file input already, a copy is all there is.
-$("open-copy").hidden = $("open-ways").hidden = !can.pick;
-if (can.pick) $("way-why").textContent = say.wayWhy;
-button("open-copy", () => $("file").click());
-$("file").addEventListener("change", () => {
-  if ($("file").files.length > 0) load($("file").files[0], null);
-  $("file").value = "";
-});
-$("save").addEventListener("click", () => leave(inPlace, "Saving " + game.name + "… If the browser asks " +
-  "whether this page may change the file, answer it."));
-$("download").addEventListener("click", () => leave(byDownload, "Reading " + game.name + " to download it…"));
-button("keep", keep);
-button("before", keepOpened);
-button("restore", () => $("listing").click());
-$("listing").addEventListener("change", () => {
-  if ($("listing").files.length > 0) restore($("listing").files[0]);
-  $("listing").value = "";
-});
-
-const area = $("drop");
-area.addEventListener("dragover", (event) => {
-  event.preventDefault();
-  area.classList.add("dragging");
-});
-area.addEventListener("dragleave", () => area.classList.remove("dragging"));
-area.addEventListener("drop", async (event) => {
-  event.preventDefault();
-  area.classList.remove("dragging");
-  // All are to be taken before the event ends.
-  const item = event.dataTransfer.items[0];
-  const file = event.dataTransfer.files[0];
-  const entry = item && item.webkitGetAsEntry ? item.webkitGetAsEntry() : null;
-  const asking = item && item.getAsFileSystemHandle ? item.getAsFileSystemHandle() : null;
-  if (file !== undefined && /\.txt$/i.test(file.name)) return restore(file);
-  if (entry && entry.isDirectory) return openNote(say.folder(entry.name), true);
-  const dropped = asking !== null ? await asking.catch(() => null) : null;
-  if (dropped !== null) return openHandle(dropped);
-  if (file !== undefined) return load(file, null);
-  openNote("Error: nothing that can be opened was dropped: drop the file " + GAME + ".", true);
-});
-window.addEventListener("beforeunload", (event) => {
-  if (unsettled()) {
-    event.preventDefault();
-    event.returnValue = "";
-  }
-});
-
-// Scripts and tests open a file as the picker, the file input or a drop
-// would give it.
-window.fmvframes = { openHandle, load, ready };
-if (unable) {
-  openNote("Error: this browser can not run the tool (" + unable.message + ").", true);
-} else {  // the tool's first run, for its credits line, waits for the first frame
-  requestAnimationFrame(() => { $("credits").textContent = run([]).lines[1]; });
 }

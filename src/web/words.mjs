@@ -84,6 +84,15 @@ export const saved = (name, clips, other, since, late, windows) => (other ? name
 export const kept = (name) => "Error: " + name + " was written again since it was opened, with the same clip table, " +
   "so nothing was saved. Press Save again to write your changes into it as it is now.";
 
+// A save or download refused because the file changed: what changed it, what
+// was tried, what changed during it, and where what is left to type is listed.
+export const refusal = (name, failed, written, inPlace) => failed ? "the browser could not save " + name + failed +
+  ", and " + name + " holds other counts now" : written ? "the browser saved " + name + ", and then something " +
+  "else changed it" : name + " changed since it was opened, so nothing was " + (inPlace ? "saved" : "downloaded");
+export const refused = (lead, tried, since, beside) => "Error: " + lead + ". It is shown as it is now. Tried: " + tried +
+  "." + (since ? " Changed during the save: " + since + "." : "") + (beside ? " Type again what is listed beside " +
+  beside + "." : "");
+
 const DOWNLOAD = "download a changed copy and put it in the game's folder in place of " + GAME;
 const NOTHING = ", so nothing was saved";
 export const unsaved = (why, name, words) => "Error: " + {
