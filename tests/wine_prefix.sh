@@ -38,6 +38,10 @@ stop_server() {
 case $1 in
 start)
   stop_server  # one left from an earlier run would refuse a second
+  # Interrupted, it ends what it started, as stop does.
+  for signal in HUP:129 INT:130 TERM:143; do
+    trap "stop_server; exit ${signal#*:}" "${signal%:*}"
+  done
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   setsid "$wineserver" -p </dev/null >/dev/null 2>&1

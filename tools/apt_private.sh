@@ -37,10 +37,42 @@ stop() {
 trap 'stop 129' HUP
 trap 'stop 130' INT
 trap 'stop 143' TERM
+# A step holds no lock of the fetch (fd 9): killed outright (KILL, an
+# out-of-memory kill), the fetch leaves nobody holding it.
 step() {
-  setsid "$@" &
+  setsid "$@" 9>&- &
   child=$!
   wait "$child"
+}
+
+# lock NAME: one run at a time in the cache; a run that waits says so.
+lock() {
+  mkdir -p "$caches"
+  exec 9>"$caches/$1.lock"
+  flock -n 9 || {
+    echo "Waiting for another run that fetches into $caches"
+    flock 9
+  }
+}
+# scratch NAME: sets state (an apt state, where _apt can reach it) and
+# unpacked (beside the cache, to be moved into place whole), both removed at
+# the end. A fetch killed outright removes neither: the next one, holding
+# the lock, removes what its record names first.
+scratch() {
+  record=$caches/$1.scratch
+  if [ -f "$record" ]; then
+    while IFS= read -r left; do rm -rf "$left"; done <"$record"
+  fi
+  rm -rf "$caches"/unpacked.*  # left by a fetch that kept no record
+  state=$(mktemp -d)
+  unpacked=$(mktemp -d "$caches/unpacked-$1.XXXXXX")
+  printf '%s\n' "$state" "$unpacked" >"$record"
+  trap 'rm -rf "$state" "$unpacked" "$record"' EXIT
+}
+
+# The text as one word for the shell, whatever it holds: 'O'\''Brien'.
+quoted() {
+  printf "'%s'" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"
 }
 
 # apt_state DIR ARCHES: an empty apt state in DIR for ARCHES (the first the

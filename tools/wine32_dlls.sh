@@ -20,9 +20,7 @@ version=$(wine64_version) || exit 0
 caches=${XDG_CACHE_HOME:-$HOME/.cache}/fmvframes
 cache=$caches/wine32-$version
 [ ! -f "$cache/i386-windows/kernel32.dll" ] || exit 0
-mkdir -p "$caches"
-exec 9>"$caches/wine32.lock"
-flock 9
+lock wine32
 [ ! -f "$cache/i386-windows/kernel32.dll" ] || exit 0
 
 fail() {
@@ -34,9 +32,7 @@ echo "Fetching Wine's 32-bit DLLs (libwine:i386 $version from $uri ${suite%/*})"
 
 # The DLLs are unpacked beside the cache and moved into place whole at the
 # end.
-state=$(mktemp -d)
-unpacked=$(mktemp -d "$caches/unpacked.XXXXXX")
-trap 'rm -rf "$state" "$unpacked"' EXIT
+scratch wine32
 apt_state "$state" i386
 echo "deb [arch=i386$signed] $uri ${suite%/*} ${suite#*/}" >"$state/sources.list"
 apt_private update --error-on=any >"$state/log" 2>&1 ||

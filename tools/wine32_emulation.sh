@@ -29,25 +29,26 @@ trap 'rm -rf "$probe"' EXIT
 g++ -o "$probe/int80" "$tools/../cmake/int80.cpp"
 # (A shell of its own waits for it, so that its end by a signal goes unsaid.)
 if sh -c '"$0"; exit $?' "$probe/int80" 2>/dev/null; then exit 0; fi
-mkdir -p "$caches"
-exec 9>"$caches/emu32.lock"
-flock 9
+lock emu32
 [ ! -x "$cache/wine" ] || exit 0
 
 fail() {
   echo "wine32_emulation.sh: could not fetch the emulated 32-bit Wine ($version): $1" >&2
   exit 1
 }
+rm -rf "$probe"
 wine64_origin "$version"
-suite=${suite%%/*}
-echo "Fetching the emulated 32-bit Wine (qemu-user from $suite-backports, wine32:i386 $version)"
+suite=${suite%%/*}  # wine64's, which wine32:i386 of its version shares
+# The stable suite's backports, wherever wine64 came from.
+stable=${suite%-backports}
+stable=${stable%-updates}
+stable=${stable%-security}
+echo "Fetching the emulated 32-bit Wine (qemu-user from $stable-backports, wine32:i386 $version)"
 
-state=$(mktemp -d)
-unpacked=$(mktemp -d "$caches/unpacked.XXXXXX")
-trap 'rm -rf "$probe" "$state" "$unpacked"' EXIT
+scratch emu32
 apt_state "$state" amd64,i386
 cat >"$state/sources.list" <<EOF
-deb [arch=amd64$signed] $uri $suite-backports main
+deb [arch=amd64$signed] $uri $stable-backports main
 deb [arch=i386$signed] $uri $suite main
 EOF
 apt_private update --error-on=any >"$state/log" 2>&1 ||
@@ -94,10 +95,11 @@ rm -rf "$deb"
 # Wine starts each new process through the loader beside its own, named as
 # it was started (its argv[0]): this script, so that the 32-bit loader runs
 # under the emulator again; without its preloader, which can't run either.
+# Every path in it is quoted for the shell, whatever the cache's path holds.
 cat >"$root/usr/lib/wine/wine" <<EOF
 #!/bin/sh
 export WINELOADERNOEXEC=1
-exec '$cache/qemu-i386' -L '$cache/root' -0 "\$0" '$cache/root/usr/lib/wine/wine.real' "\$@"
+exec $(quoted "$cache/qemu-i386") -L $(quoted "$cache/root") -0 "\$0" $(quoted "$cache/root/usr/lib/wine/wine.real") "\$@"
 EOF
 chmod 755 "$root/usr/lib/wine/wine"
 ln -s root/usr/lib/wine/wine "$unpacked/wine"
