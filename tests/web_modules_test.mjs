@@ -97,7 +97,7 @@ test("a file opened again goes on with its history only where it is the same fil
 
 test("what a file read again keeps, and what is left to type again", () => {
   const disk = table(), edited = table({ 3: 120 });
-  for (const [name, read, retype, keep, left] of [
+  for (const [name, read, retype, keep, left, last] of [
     ["the table last read: the edits stay", table(), [], true, []],
     ["another program changed clip 5: the edit is to type again", table({ 5: 45 }), [], false, [{ clip: "3", code: 120 }]],
     ["the edit put in place: nothing to type", table({ 3: 120 }), [], false, []],
@@ -105,8 +105,11 @@ test("what a file read again keeps, and what is left to type again", () => {
       [{ clip: "3", code: 120 }, { clip: "7", code: 9 }]],
     ["a count to type again that the file now holds goes", table({ 5: 45 }), [{ clip: "5", code: 45 }], false,
       [{ clip: "3", code: 120 }]],
+    ["the table last read, saved since first opened: the edits stay", table({ 9: 3 }), [], true, [], table({ 9: 3 })],
+    ["the table first opened, saved since: the edit is to type again", disk, [], false, [{ clip: "3", code: 120 }],
+      table({ 9: 3 })],
   ]) {
-    const log = { ...history.begin(NAME, { table: disk, size: SIZE }), retype };
+    const log = { ...history.begin(NAME, { table: disk, size: SIZE }), retype, last: last ?? disk };
     assert.equal(history.reread(log, read, disk, edited), keep, name);
     assert.deepEqual([log.retype, log.last], [keep ? retype : left, read], name);
   }
