@@ -17,25 +17,26 @@ export const continues = (history, name, size, sameEntry) =>
 
 export const isDownload = (history, table) => history.downloads.some((copy) => same(copy, table));
 
-// What the player wants that a table lacks: the edits (the copy's table
-// against the file's, where they are not all in a download) and the counts
-// to type again.
-export function lacking(history, disk, copy, table) {
-  const edits = isDownload(history, copy) ? [] : differ(disk, copy).map((clip) => ({ clip, code: codeIn(copy, clip) }));
-  const wanted = [...edits, ...history.retype.filter(({ clip }) => !edits.some((edit) => edit.clip === clip))];
-  return wanted.filter(({ clip, code }) => table.length < TABLE_SIZE || codeIn(table, clip) !== code);
+// What the player wants, each with its code: the edits (the copy's table
+// against the file's, unless a download holds them all, where held) and the
+// counts to type again; of those, what a table lacks.
+function wanted(history, disk, copy, held) {
+  const edits = held && isDownload(history, copy) ? [] :
+    differ(disk, copy).map((clip) => ({ clip, code: codeIn(copy, clip) }));
+  return [...edits, ...history.retype.filter(({ clip }) => !edits.some((edit) => edit.clip === clip))];
 }
+const lacks = (all, table) => all.filter(({ clip, code }) => table.length < TABLE_SIZE || codeIn(table, clip) !== code);
+
+// What opening another file loses: what the player wants that the other
+// file lacks, where no download holds it.
+export const lacking = (history, disk, copy, table) => lacks(wanted(history, disk, copy, true), table);
 
 // The file read again under this history. Where its table is the one last
 // read, the edits stay applied (keep); else what the player wanted and it
 // lacks is listed to type again. Either way, it is now the table last read.
 export function reread(history, table, disk, copy) {
   const keep = table.length === TABLE_SIZE && same(table, history.last);
-  if (!keep) {
-    const edits = differ(disk, copy).map((clip) => ({ clip, code: codeIn(copy, clip) }));
-    const wanted = [...edits, ...history.retype.filter(({ clip }) => !edits.some((edit) => edit.clip === clip))];
-    history.retype = wanted.filter(({ clip, code }) => table.length < TABLE_SIZE || codeIn(table, clip) !== code);
-  }
+  if (!keep) history.retype = lacks(wanted(history, disk, copy, false), table);
   history.last = table;
   return keep;
 }

@@ -1,7 +1,7 @@
 // Drawing, editing, and what the player is told.
 import { CLIPS, TABLE_AT, TABLE_SIZE, codeAt, codeIn, differ, taking } from "./format.mjs";
 import { frames, output, run as runTool } from "./tool.mjs";
-import { byDownload, inPlace, offer, outcome, readFile, readHandle, readNow, sameTable } from "./files.mjs";
+import { byDownload, inPlace, offer, outcome, readFile, readNow, sameTable } from "./files.mjs";
 import { LISTING_MAX, ROW, readListing } from "./listing.mjs";
 import * as history from "./history.mjs";
 import * as say from "./words.mjs";
